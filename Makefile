@@ -1,0 +1,48 @@
+# Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
+#                make test    build and run the whole test suite, headless
+# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make clean.
+# SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+
+DEMO ?= orbit_sketch
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+ifeq ($(SANITIZE),1)
+BUILD ?= build-sanitize
+CMAKE_FLAGS += -DEASEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+else
+BUILD ?= build
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
+endif
+
+RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
+TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libbenchmark-dev python3 xvfb xdotool x11-utils x11-apps \
+                x11-xserver-utils xauth imagemagick libx11-dev
+
+.PHONY: run test gallery bench build deps-run deps-test clean
+
+run: deps-run build
+	@sh tools/run-demo.sh $(BUILD) $(DEMO)
+
+test: deps-test build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+gallery: deps-run build
+	@sh tools/gallery.sh $(BUILD)
+
+bench: deps-test
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON
+	cmake --build build-bench -j$(JOBS) --target easel_bench
+	build-bench/bin/easel_bench
+
+build:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+deps-run:
+	@sh tools/install-packages.sh $(RUN_PACKAGES)
+
+deps-test:
+	@sh tools/install-packages.sh $(TEST_PACKAGES)
+
+clean:
+	rm -rf build build-sanitize build-bench

@@ -1,0 +1,22 @@
+# Settings every easel target shares, applied per target.
+function(easel_target target)
+  target_compile_features(${target} PRIVATE cxx_std_17)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(EASEL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
+                                             -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${EASEL_BIN_DIR})
+  endif()
+endfunction()
+
+# A program on the library: one directory, one main.cpp.
+function(easel_program name)
+  add_executable(${name} main.cpp)
+  target_link_libraries(${name} PRIVATE easel::graphics)
+  easel_target(${name})
+endfunction()

@@ -1,0 +1,379 @@
+#include "graphics.hpp"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "keytbl.hpp"
+
+namespace easel {
+namespace {
+
+#include "charfaces.inc"
+
+constexpr int charwidth = 8;
+constexpr int charheight = 17;
+constexpr int chardescent = 4;
+
+// SDL rectangles hold 16-bit coordinates; larger canvases could not be filled or copied exactly.
+constexpr unsigned max_side = 32767;
+
+SDL_TimerID timer_id = nullptr;
+const event nullev = {};
+
+// Locks the surface for direct pixel access where SDL requires it.
+class pixel_access {
+public:
+    explicit pixel_access(SDL_Surface* s) : surface(s), locked(SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0) {}
+    ~pixel_access() {
+        if (locked) SDL_UnlockSurface(surface);
+    }
+    pixel_access(const pixel_access&) = delete;
+    pixel_access& operator=(const pixel_access&) = delete;
+
+private:
+    SDL_Surface* surface;
+    bool locked;
+};
+
+Uint32& pixel(SDL_Surface* screen, int x, int y) {
+    auto* row = static_cast<Uint8*>(screen->pixels) + static_cast<std::ptrdiff_t>(y) * screen->pitch;
+    return reinterpret_cast<Uint32*>(row)[x];
+}
+
+// Blends draw_clr into the pixel at (x, y) with weight val / max, channel by channel; the top
+// byte of the pixel is kept.
+void project(SDL_Surface* screen, int draw_clr, int x, int y, int val, int max) {
+    static constexpr int c[] = {0, 8, 16};
+    Uint32& p = pixel(screen, x, y);
+    const auto pen = static_cast<Uint32>(draw_clr);
+    const auto keep = static_cast<Uint32>(max - val);
+    const auto give = static_cast<Uint32>(val);
+    for (const int shift : c) {
+        const Uint32 old = (p >> shift) & 255u;
+        const Uint32 mixed = (old * keep + ((pen >> shift) & 255u) * give) / static_cast<Uint32>(max);
+        p = (p & ~(255u << shift)) | (mixed << shift);
+    }
+}
+
+bool fits(unsigned width, unsigned height) {
+    return width > 0 && height > 0 && width <= max_side && height <= max_side;
+}
+
+Uint32 timer_event(Uint32 interval, void*) {
+    SDL_Event ev = {};
+    ev.type = SDL_USEREVENT;
+    ev.user.code = static_cast<int>(SDL_GetTicks());
+    ev.user.data1 = nullptr;
+    ev.user.data2 = nullptr;
+    SDL_PushEvent(&ev);
+    return interval;
+}
+
+// SDL delivers positions as unsigned 16-bit values that may encode negative numbers and may lie
+// outside the window; programs get them inside the window.
+int window_position(Uint16 raw, int size) {
+    const int pos = raw < 0x8000 ? raw : raw - 0x10000;
+    if (size <= 0) return pos;
+    return pos < 0 ? 0 : (pos >= size ? size - 1 : pos);
+}
+
+void fill_position(event& ev, Uint16 raw_x, Uint16 raw_y) {
+    const SDL_Surface* screen = SDL_GetVideoSurface();
+    ev.pos_x = window_position(raw_x, screen ? screen->w : 0);
+    ev.pos_y = window_position(raw_y, screen ? screen->h : 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// canvas
+// ---------------------------------------------------------------------------------------------
+
+canvas::canvas() : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false) {}
+
+canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_cast<unsigned>(h)); }
+
+bool canvas::open(unsigned width, unsigned height) {
+    buf = fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
+                                                     static_cast<int>(height), 32, 0, 0, 0, 0)
+                              : nullptr;
+    pt_x = static_cast<int>(width / 2);
+    pt_y = static_cast<int>(height / 2);
+    return buf != nullptr;
+}
+
+void canvas::set_color(int r, int g, int b) {
+    const auto low = [](int v) { return static_cast<int>(static_cast<unsigned>(v) & 255u); };
+    draw_clr = low(r) << 16 | low(g) << 8 | low(b);
+}
+
+bool canvas::move_point(int x, int y) {
+    if (!buf) return false;
+    const long long nx = static_cast<long long>(pt_x) + x;
+    const long long ny = static_cast<long long>(pt_y) + y;
+    if (nx < 0 || nx >= buf->w || ny < 0 || ny >= buf->h) return false;
+    pt_x = static_cast<int>(nx);
+    pt_y = static_cast<int>(ny);
+    return true;
+}
+
+void canvas::draw_dot() {
+    if (!buf) return;
+    pixel_access access(buf);
+    pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
+}
+
+void canvas::draw_line(int x, int y) { trace_line(x, y); }
+
+// Bresenham-style stepping whose error term starts at 0: after k main steps the pen has made
+// floor(k * shifts / steps) side steps. Every point goes through move_point, which stops the
+// line at the edge.
+void canvas::trace_line(long long dx, long long dy) {
+    if (!buf) return;
+    pixel_access access(buf);
+    const int xdir = dx > 0 ? 1 : -1;
+    const int ydir = dy > 0 ? 1 : -1;
+    const long long adx = dx < 0 ? -dx : dx;
+    const long long ady = dy < 0 ? -dy : dy;
+    int xstep = 0, ystep = 0, xshift = 0, yshift = 0;
+    long long steps = 0, shifts = 0;
+    if (adx >= ady) {
+        xstep = xdir;
+        yshift = ydir;
+        steps = adx;
+        shifts = ady;
+    } else {
+        ystep = ydir;
+        xshift = xdir;
+        steps = ady;
+        shifts = adx;
+    }
+    const auto plot = [this] { pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr); };
+    plot();
+    long long len = 0;
+    bool noclip = true;
+    for (long long i = 0; noclip && i < steps; ++i) {
+        len += shifts;
+        if (len >= steps) {
+            noclip = move_point(xstep + xshift, ystep + yshift);
+            len -= steps;
+        } else {
+            noclip = move_point(xstep, ystep);
+        }
+        if (noclip) plot();
+    }
+}
+
+void canvas::draw_box(int x, int y) {
+    const int x0 = pt_x;
+    const int y0 = pt_y;
+    if (!move_point(x, y)) return;
+    // The far corner is inside, so every value below lies within the canvas.
+    SDL_Rect r;
+    r.x = static_cast<Sint16>(x > 0 ? x0 : x0 + x);
+    r.w = static_cast<Uint16>(x > 0 ? x + 1 : 1 - x);
+    r.y = static_cast<Sint16>(y > 0 ? y0 : y0 + y);
+    r.h = static_cast<Uint16>(y > 0 ? y + 1 : 1 - y);
+    SDL_FillRect(buf, &r, static_cast<Uint32>(draw_clr));
+}
+
+int canvas::cascent() const { return charheight - chardescent; }
+
+int canvas::cdescent() const { return chardescent; }
+
+int canvas::twidth(const std::string& s) const {
+    std::size_t widest = 0;
+    std::size_t current = 0;
+    for (const char ch : s) {
+        current = ch == '\n' ? 0 : current + 1;
+        if (current > widest) widest = current;
+    }
+    return static_cast<int>(widest) * charwidth;
+}
+
+// Each cell is drawn column by column through project, every pixel of it, so the background
+// between strokes stays as it was.
+void canvas::draw_text(const std::string& str) {
+    if (!buf) return;
+    const int left = pt_x;
+    if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return;
+    pixel_access access(buf);
+    for (const char ch : str) {
+        if (ch == '\n') {
+            const int line_end_x = pt_x;
+            const int line_end_y = pt_y;
+            if (!move_point(left - pt_x, charheight)) return;
+            if (pt_y + cdescent() >= buf->h) {
+                // The next line would not fit: stay at the end of this one.
+                pt_x = line_end_x;
+                pt_y = line_end_y;
+                return;
+            }
+            continue;
+        }
+        const auto* glyph = charfaces[static_cast<unsigned char>(ch)];
+        for (int col = 0; col < charwidth; ++col) {
+            const int top = pt_y - cascent();
+            for (int row = 0; row < charheight; ++row) {
+                const int px = static_cast<int>((glyph[row] >> (4 * col)) & 15u);
+                project(buf, draw_clr, pt_x, top + row, px, 15);
+            }
+            if (pt_x >= buf->w - 1) return;
+            ++pt_x;
+        }
+    }
+}
+
+void canvas::transparent(bool on) { transp = on; }
+
+void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3) {
+    if (!buf || !c.buf) return;
+    if (x1 == -1) x1 = 0;
+    if (y1 == -1) y1 = 0;
+    if (x2 == -1) x2 = c.buf->w;
+    if (y2 == -1) y2 = c.buf->h;
+    const auto within = [](long long start, long long size, int limit) {
+        return start >= 0 && size >= 0 && start + size <= limit;
+    };
+    if (c.transp && within(x1, x2, c.buf->w) && within(y1, y2, c.buf->h) && within(x3, x2, buf->w) &&
+        within(y3, y2, buf->h)) {
+        SDL_SetColorKey(c.buf, SDL_SRCCOLORKEY, 0);
+    }
+    SDL_Rect sr;
+    sr.x = static_cast<Sint16>(x1);
+    sr.y = static_cast<Sint16>(y1);
+    sr.w = static_cast<Uint16>(x2);
+    sr.h = static_cast<Uint16>(y2);
+    SDL_Rect tr;
+    tr.x = static_cast<Sint16>(x3);
+    tr.y = static_cast<Sint16>(y3);
+    tr.w = sr.w;
+    tr.h = sr.h;
+    if (buf != c.buf) {
+        SDL_BlitSurface(c.buf, &sr, buf, &tr);
+        return;
+    }
+    // A copy within one surface goes through a scratch copy of the source, so overlapping
+    // rectangles give the source as it was before the copy.
+    SDL_Surface* scratch = SDL_ConvertSurface(c.buf, c.buf->format, c.buf->flags);
+    if (!scratch) return;
+    SDL_BlitSurface(scratch, &sr, buf, &tr);
+    SDL_FreeSurface(scratch);
+}
+
+bool canvas::save(const std::string& file) const {
+    if (!buf) return false;
+    SDL_RWops* out = SDL_RWFromFile(file.c_str(), "wb");
+    if (!out) return false;
+    return SDL_SaveBMP_RW(buf, out, 1) == 0;
+}
+
+void canvas::refresh() {}
+
+// ---------------------------------------------------------------------------------------------
+// groutput
+// ---------------------------------------------------------------------------------------------
+
+groutput& groutput::instance() {
+    static groutput single_inst;
+    return single_inst;
+}
+
+groutput::groutput() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) std::_Exit(1);
+    SDL_EnableUNICODE(1);
+    buf = nullptr;
+}
+
+groutput::~groutput() { SDL_Quit(); }
+
+bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
+    const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
+    buf = fits(width, height)
+              ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags)
+              : nullptr;
+    pt_x = static_cast<int>(width / 2);
+    pt_y = static_cast<int>(height / 2);
+    // The video surface is not always handed back zeroed; programs rely on a black start.
+    if (buf) SDL_FillRect(buf, nullptr, 0);
+    return buf != nullptr;
+}
+
+void groutput::refresh() {
+    if (buf) SDL_Flip(buf);
+}
+
+groutput& gout = groutput::instance();
+
+// ---------------------------------------------------------------------------------------------
+// grinput
+// ---------------------------------------------------------------------------------------------
+
+grinput& grinput::instance() {
+    static grinput single_inst;
+    return single_inst;
+}
+
+grinput::grinput() : quit(false) {}
+
+grinput::operator void const*() const { return quit ? nullptr : this; }
+
+grinput& grinput::wait_event(event& ev) {
+    ev = nullev;
+    if (quit) return *this;
+    SDL_Event se;
+    for (bool got = false; !got;) {
+        if (!SDL_WaitEvent(&se)) {
+            quit = true;
+            return *this;
+        }
+        switch (se.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            ev.type = ev_key;
+            ev.keycode = mkkeycode(se.key.keysym.sym, se.key.keysym.unicode);
+            if (se.type == SDL_KEYUP) ev.keycode = -ev.keycode;
+            got = ev.keycode != 0;
+            break;
+        case SDL_MOUSEMOTION:
+            ev.type = ev_mouse;
+            fill_position(ev, se.motion.x, se.motion.y);
+            got = true;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            ev.type = ev_mouse;
+            ev.button = se.button.state == SDL_RELEASED ? -se.button.button : se.button.button;
+            fill_position(ev, se.button.x, se.button.y);
+            got = true;
+            break;
+        case SDL_QUIT:
+            quit = true;
+            got = true;
+            break;
+        case SDL_USEREVENT:
+            ev.type = ev_timer;
+            ev.time = se.user.code;
+            got = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return *this;
+}
+
+void grinput::timer(int wait) {
+    if (timer_id) {
+        SDL_RemoveTimer(timer_id);
+        timer_id = nullptr;
+    }
+    if (wait > 0) timer_id = SDL_AddTimer(static_cast<Uint32>(wait), timer_event, nullptr);
+}
+
+grinput& gin = grinput::instance();
+
+}  // namespace easel

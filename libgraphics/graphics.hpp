@@ -1,0 +1,306 @@
+// easel: one window, a pen on it, and input as one uniform event record.
+//
+//     gout.open(200, 200);
+//     gout << move_to(10, 10) << color(255, 0, 0) << line_to(90, 90) << refresh;
+//     event ev;
+//     while (gin >> ev) { ... }
+//
+// Coordinates are pixels, origin at the top-left corner, x to the right, y downwards.
+// Colours are three ints; only the low 8 bits of each count (256 gives 0, -1 gives 255).
+// Nothing here throws or prints: failures show as a false result or as nothing drawn.
+#pragma once
+
+#include <string>
+
+struct SDL_Surface;
+
+namespace easel {
+
+// ---------------------------------------------------------------------------------------------
+// Canvases: a 32-bit pixel surface (0x00RRGGBB) with a pen (position and colour).
+// ---------------------------------------------------------------------------------------------
+
+class canvas {
+public:
+    // No surface yet; white pen at (0, 0). Every drawing call is harmless until open succeeds.
+    canvas();
+    // An off-screen canvas of w x h pixels; see open.
+    canvas(int w, int h);
+
+    // Off-screen surface of width x height pixels, black, pen at (width / 2, height / 2).
+    // False (and no surface) when the size is 0 or above 32767 or SDL refuses it.
+    // Copies of a canvas share its surface; surfaces are never freed.
+    bool open(unsigned width, unsigned height);
+
+    // Sets the pen colour to (r mod 256, g mod 256, b mod 256).
+    void set_color(int r, int g, int b);
+    // Moves the pen by (x, y) if the target lies inside the canvas; otherwise false, pen unchanged.
+    bool move_point(int x, int y);
+    // Sets the pixel under the pen to the pen colour.
+    void draw_dot();
+    // Draws from the pen along (x, y), both ends included; stops at the edge. The pen follows.
+    void draw_line(int x, int y);
+    // Fills the rectangle spanned by the pen and pen + (x, y), both corners included, and moves the
+    // pen to the far corner. Draws nothing and keeps the pen when the far corner lies outside.
+    void draw_box(int x, int y);
+
+    // Draws str with the built-in 8 x 17 font at the pen, the pen's row being the baseline, blended
+    // into what is there. '\n' returns to the starting column one line (17 rows) lower. Text whose
+    // first line does not fit vertically is not drawn; drawing stops silently at the right edge.
+    void draw_text(const std::string& str);
+    // Rows of a text line above the baseline row (13) and on or below it (4).
+    int cascent() const;
+    int cdescent() const;
+    // Width in pixels of the widest line of s (8 per byte).
+    int twidth(const std::string& s) const;
+
+    // Black pixels of this canvas are left out when another canvas copies from it (see blitfrom).
+    void transparent(bool on);
+    // Copies the rectangle (x1, y1, width x2, height y2) of c to (x3, y3) on this canvas. -1 in x1
+    // or y1 means 0, -1 in x2 or y2 the full width or height of c. Both rectangles are clipped to
+    // their canvases. If c is transparent and both rectangles lie wholly inside, black in c becomes
+    // see-through from then on, for every later copy from c.
+    void blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3);
+
+    // Writes the canvas to a BMP file; false if the file cannot be written.
+    bool save(const std::string& file) const;
+
+    // Shows what was drawn; on an off-screen canvas it does nothing.
+    virtual void refresh();
+
+    int x() const { return pt_x; }
+    int y() const { return pt_y; }
+
+protected:
+    int pt_x;
+    int pt_y;
+    SDL_Surface* buf;
+    int draw_clr;
+    bool transp;
+
+private:
+    friend struct line_to;
+    // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
+    // are reached along their true slope.
+    void trace_line(long long dx, long long dy);
+};
+
+// ---------------------------------------------------------------------------------------------
+// The screen: the one window, reached through gout.
+// ---------------------------------------------------------------------------------------------
+
+class groutput : public canvas {
+public:
+    static groutput& instance();
+
+    // Opens the window (full screen on request), black, pen at (width / 2, height / 2).
+    // False when no window could be made. May be called again; the pen colour is kept.
+    bool open(unsigned width, unsigned height, bool fullscreen = false);
+    // Presents everything drawn since the last refresh.
+    void refresh() override;
+    // Shuts SDL down at process exit.
+    virtual ~groutput();
+
+    groutput(const groutput&) = delete;
+    groutput& operator=(const groutput&) = delete;
+
+private:
+    groutput();
+};
+
+extern groutput& gout;
+
+// ---------------------------------------------------------------------------------------------
+// Input: keyboard, mouse and timer as one record, read with gin >> ev.
+// ---------------------------------------------------------------------------------------------
+
+enum event_type { ev_key = 1, ev_mouse = 2, ev_timer = 3 };
+
+enum button_t { btn_left = 1, btn_middle = 2, btn_right = 3, btn_wheelup = 4, btn_wheeldown = 5 };
+
+// Characters carry their own code (Windows-1250 for the letters it places above U+00FF).
+enum keycode_t {
+    key_backspace = 8,
+    key_tab = 9,
+    key_enter = 13,
+    key_escape = 27,
+    key_space = 32,
+
+    key_up = 0x10000,
+    key_down,
+    key_right,
+    key_left,
+    key_insert,
+    key_delete,
+    key_home,
+    key_end,
+    key_pgup,
+    key_pgdn,
+    key_lshift,
+    key_rshift,
+    key_lctrl,
+    key_rctrl,
+    key_lalt,
+    key_ralt,
+    key_lwin,
+    key_rwin,
+    key_menu,
+    key_numl,
+    key_capsl,
+    key_scrl,
+
+    key_f0 = 0x20000,
+    key_f1,
+    key_f2,
+    key_f3,
+    key_f4,
+    key_f5,
+    key_f6,
+    key_f7,
+    key_f8,
+    key_f9,
+    key_f10,
+    key_f11,
+    key_f12,
+    key_f13,
+    key_f14,
+    key_f15,
+};
+
+// Every read clears all six fields first; the fields an event does not fill stay 0.
+struct event {
+    int keycode;  // key code, negative for a release; 0 for other events
+    int pos_x;    // mouse column in the window (mouse events)
+    int pos_y;    // mouse row in the window (mouse events)
+    int button;   // button_t, negative for a release; 0 for motion and other events
+    int time;     // milliseconds since start when a timer tick fired (timer events only)
+    int type;     // event_type
+};
+
+class grinput {
+public:
+    static grinput& instance();
+
+    // Waits for the next key, mouse or timer event and fills ev. Once the window has been
+    // closed it returns at once with ev all zero.
+    grinput& wait_event(event& ev);
+    // False once the window has been closed.
+    operator void const*() const;
+    // Timer events every wait milliseconds from now on; wait <= 0 stops them.
+    void timer(int wait);
+
+    grinput(const grinput&) = delete;
+    grinput& operator=(const grinput&) = delete;
+
+private:
+    grinput();
+    bool quit;
+};
+
+extern grinput& gin;
+
+inline grinput& operator>>(grinput& inp, event& ev) { return inp.wait_event(ev); }
+
+// ---------------------------------------------------------------------------------------------
+// Drawing commands, streamed into a canvas: gout << move_to(10, 10) << line(5, 0) << refresh.
+// Plain names take a vector from the pen; names ending in _to an absolute position, turned into
+// a vector when the command is applied.
+// ---------------------------------------------------------------------------------------------
+
+// Applies a command, or a function taking the canvas, and returns the canvas for chaining.
+template <typename T>
+canvas& operator<<(canvas& out, T oper) {
+    oper(out);
+    return out;
+}
+
+namespace detail {
+// Vector from the pen to an absolute position; false when it does not fit in an int, which
+// places the target outside every canvas.
+inline bool vector_to(const canvas& out, int pos_x, int pos_y, int& vec_x, int& vec_y) {
+    const long long dx = static_cast<long long>(pos_x) - out.x();
+    const long long dy = static_cast<long long>(pos_y) - out.y();
+    constexpr long long int_min = -2147483647LL - 1;
+    if (dx < int_min || dy < int_min) return false;
+    vec_x = static_cast<int>(dx);
+    vec_y = static_cast<int>(dy);
+    return true;
+}
+}  // namespace detail
+
+struct color {
+    int red, green, blue;
+    color(int r, int g, int b) : red(r), green(g), blue(b) {}
+    void operator()(canvas& out) const { out.set_color(red, green, blue); }
+};
+
+struct move {
+    int vec_x, vec_y;
+    move(int x, int y) : vec_x(x), vec_y(y) {}
+    void operator()(canvas& out) const { out.move_point(vec_x, vec_y); }
+};
+
+// Positions are unsigned so that any computed value can be passed; they are kept bit for bit,
+// so a negative result arrives as a negative position and is refused.
+struct move_to {
+    int pos_x, pos_y;
+    move_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    void operator()(canvas& out) const {
+        int vec_x = 0, vec_y = 0;
+        if (detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.move_point(vec_x, vec_y);
+    }
+};
+
+struct line {
+    int vec_x, vec_y;
+    line(int x, int y) : vec_x(x), vec_y(y) {}
+    void operator()(canvas& out) const { out.draw_line(vec_x, vec_y); }
+};
+
+struct line_to {
+    int pos_x, pos_y;
+    line_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    void operator()(canvas& out) const {
+        out.trace_line(static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y());
+    }
+};
+
+struct box {
+    int vec_x, vec_y;
+    box(int x, int y) : vec_x(x), vec_y(y) {}
+    void operator()(canvas& out) const { out.draw_box(vec_x, vec_y); }
+};
+
+struct box_to {
+    int pos_x, pos_y;
+    box_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    void operator()(canvas& out) const {
+        int vec_x = 0, vec_y = 0;
+        if (detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.draw_box(vec_x, vec_y);
+    }
+};
+
+struct text {
+    std::string str;
+    text(const std::string& s) : str(s) {}
+    text(char c) : str(1, c) {}
+    void operator()(canvas& out) const { out.draw_text(str); }
+};
+
+// Copies a rectangle of c (or all of it) onto the canvas it is streamed into; see blitfrom.
+struct stamp {
+    canvas& c;
+    int x1, y1, x2, y2, x3, y3;
+    stamp(canvas& src, int sx, int sy, int width, int height, int x, int y)
+        : c(src), x1(sx), y1(sy), x2(width), y2(height), x3(x), y3(y) {}
+    // The whole of src with its top-left corner at (x, y).
+    stamp(canvas& src, int x, int y) : stamp(src, -1, -1, -1, -1, x, y) {}
+    void operator()(canvas& out) const { out.blitfrom(c, x1, y1, x2, y2, x3, y3); }
+};
+
+// Sets the pixel under the pen.
+inline void dot(canvas& out) { out.draw_dot(); }
+// Shows the screen; does nothing on an off-screen canvas.
+inline void refresh(canvas& out) { out.refresh(); }
+
+}  // namespace easel
