@@ -1,0 +1,209 @@
+#include "image.hpp"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace easel::image {
+
+picture::picture(int w, int h, std::uint32_t fill)
+    : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
+
+namespace {
+
+using bytes = std::vector<unsigned char>;
+
+constexpr std::size_t bmp_file_header_size = 14;
+constexpr std::size_t bmp_info_header_size = 40;
+constexpr std::size_t bmp_masks_offset = bmp_file_header_size + bmp_info_header_size;
+constexpr std::uint32_t bmp_uncompressed = 0;
+constexpr std::uint32_t bmp_bitfields = 3;
+constexpr std::uint32_t bmp_alpha_bitfields = 6;
+
+std::uint32_t pack(unsigned red, unsigned green, unsigned blue) { return red << 16 | green << 8 | blue; }
+
+bool ends_with_lowercase(const std::string& text, const std::string& suffix) {
+    if (text.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
+                      [](char s, char t) { return s == std::tolower(static_cast<unsigned char>(t)); });
+}
+
+bytes read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw image_error(path + ": cannot open: " + std::strerror(errno));
+    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& path, const bytes& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) throw image_error(path + ": cannot write: " + std::strerror(errno));
+}
+
+std::uint32_t little_endian(const bytes& data, std::size_t offset, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = size; i-- > 0;) value = value << 8 | data.at(offset + i);
+    return value;
+}
+
+void put_little_endian(bytes& data, std::size_t offset, std::uint32_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) data[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// One colour channel of a 32-bit BMP pixel, described by its mask and scaled to 8 bits.
+struct channel {
+    std::uint32_t mask;
+    int shift = 0;
+    int bits = 0;
+
+    explicit channel(std::uint32_t m) : mask(m) {
+        if (mask == 0) return;
+        while (!(mask >> shift & 1u)) ++shift;
+        while (bits < 32 - shift && (mask >> (shift + bits) & 1u)) ++bits;
+    }
+
+    unsigned from(std::uint32_t pixel) const {
+        if (bits == 0) return 0;
+        const std::uint32_t value = (pixel & mask) >> shift;
+        return bits >= 8 ? value >> (bits - 8) : value * 255 / ((1u << bits) - 1);
+    }
+};
+
+picture decode_bmp(const bytes& data, const std::string& path) {
+    if (data.size() < bmp_masks_offset) throw image_error(path + ": truncated BMP header");
+    const std::uint32_t pixel_offset = little_endian(data, 10, 4);
+    const std::uint32_t header_size = little_endian(data, 14, 4);
+    const auto width = static_cast<std::int32_t>(little_endian(data, 18, 4));
+    const auto stored_height = static_cast<std::int32_t>(little_endian(data, 22, 4));
+    const std::uint32_t bits_per_pixel = little_endian(data, 28, 2);
+    const std::uint32_t compression = little_endian(data, 30, 4);
+    if (header_size < bmp_info_header_size) throw image_error(path + ": unsupported BMP header");
+    if (bits_per_pixel != 24 && bits_per_pixel != 32)
+        throw image_error(path + ": BMP with " + std::to_string(bits_per_pixel) + " bits per pixel is not supported");
+    const bool masked = compression == bmp_bitfields || compression == bmp_alpha_bitfields;
+    if (compression != bmp_uncompressed && !(masked && bits_per_pixel == 32))
+        throw image_error(path + ": compressed BMP is not supported");
+    if (width <= 0 || stored_height == 0 || stored_height == INT32_MIN) throw image_error(path + ": bad BMP size");
+
+    const bool bottom_up = stored_height > 0;
+    const int height = bottom_up ? stored_height : -stored_height;
+    const std::size_t pixel_bytes = bits_per_pixel / 8;
+    const std::size_t row_bytes = (static_cast<std::size_t>(width) * pixel_bytes + 3) / 4 * 4;
+    if (data.size() < pixel_offset + row_bytes * static_cast<std::size_t>(height))
+        throw image_error(path + ": truncated BMP pixel data");
+
+    const channel red(masked ? little_endian(data, bmp_masks_offset, 4) : 0x00ff0000);
+    const channel green(masked ? little_endian(data, bmp_masks_offset + 4, 4) : 0x0000ff00);
+    const channel blue(masked ? little_endian(data, bmp_masks_offset + 8, 4) : 0x000000ff);
+    picture pic(width, height);
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = pixel_offset + row_bytes * static_cast<std::size_t>(bottom_up ? height - 1 - y : y);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t value = little_endian(data, row + static_cast<std::size_t>(x) * pixel_bytes, pixel_bytes);
+            pic.at(x, y) = pack(red.from(value), green.from(value), blue.from(value));
+        }
+    }
+    return pic;
+}
+
+bytes encode_bmp(const picture& pic) {
+    const std::size_t row_bytes = (static_cast<std::size_t>(pic.width) * 3 + 3) / 4 * 4;
+    const std::size_t pixel_offset = bmp_file_header_size + bmp_info_header_size;
+    bytes data(pixel_offset + row_bytes * static_cast<std::size_t>(pic.height), 0);
+    data[0] = 'B';
+    data[1] = 'M';
+    put_little_endian(data, 2, static_cast<std::uint32_t>(data.size()), 4);
+    put_little_endian(data, 10, static_cast<std::uint32_t>(pixel_offset), 4);
+    put_little_endian(data, 14, bmp_info_header_size, 4);
+    put_little_endian(data, 18, static_cast<std::uint32_t>(pic.width), 4);
+    put_little_endian(data, 22, static_cast<std::uint32_t>(pic.height), 4);
+    put_little_endian(data, 26, 1, 2);   // planes
+    put_little_endian(data, 28, 24, 2);  // bits per pixel
+    for (int y = 0; y < pic.height; ++y) {
+        const std::size_t row = pixel_offset + row_bytes * static_cast<std::size_t>(pic.height - 1 - y);
+        for (int x = 0; x < pic.width; ++x) put_little_endian(data, row + static_cast<std::size_t>(x) * 3, pic.at(x, y), 3);
+    }
+    return data;
+}
+
+png_image png_description() {
+    png_image description;
+    std::memset(&description, 0, sizeof description);
+    description.version = PNG_IMAGE_VERSION;
+    return description;
+}
+
+picture decode_png(const bytes& data, const std::string& path) {
+    png_image description = png_description();
+    if (!png_image_begin_read_from_memory(&description, data.data(), data.size()))
+        throw image_error(path + ": " + description.message);
+    description.format = PNG_FORMAT_RGB;
+    // Zeroed, so that transparent pixels come out black.
+    bytes rgb(PNG_IMAGE_SIZE(description), 0);
+    if (!png_image_finish_read(&description, nullptr, rgb.data(), 0, nullptr))
+        throw image_error(path + ": " + description.message);
+    picture pic(static_cast<int>(description.width), static_cast<int>(description.height));
+    for (std::size_t i = 0; i < pic.pixels.size(); ++i) pic.pixels[i] = pack(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+    return pic;
+}
+
+void write_png(const picture& pic, const std::string& path) {
+    bytes rgb(pic.pixels.size() * 3);
+    for (std::size_t i = 0; i < pic.pixels.size(); ++i) {
+        rgb[3 * i] = static_cast<unsigned char>(pic.pixels[i] >> 16);
+        rgb[3 * i + 1] = static_cast<unsigned char>(pic.pixels[i] >> 8);
+        rgb[3 * i + 2] = static_cast<unsigned char>(pic.pixels[i]);
+    }
+    png_image description = png_description();
+    description.width = static_cast<png_uint_32>(pic.width);
+    description.height = static_cast<png_uint_32>(pic.height);
+    description.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&description, path.c_str(), 0, rgb.data(), 0, nullptr))
+        throw image_error(path + ": " + description.message);
+}
+
+}  // namespace
+
+bool has_bmp_extension(const std::string& path) { return ends_with_lowercase(path, ".bmp"); }
+
+bool has_png_extension(const std::string& path) { return ends_with_lowercase(path, ".png"); }
+
+picture read_image(const std::string& path) {
+    const bytes data = read_file(path);
+    if (data.size() >= 8 && png_sig_cmp(data.data(), 0, 8) == 0) return decode_png(data, path);
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return decode_bmp(data, path);
+    throw image_error(path + ": neither a PNG nor a BMP file");
+}
+
+void write_image(const picture& pic, const std::string& path) {
+    if (pic.width <= 0 || pic.height <= 0) throw image_error(path + ": nothing to write, the picture is empty");
+    if (has_bmp_extension(path))
+        write_file(path, encode_bmp(pic));
+    else
+        write_png(pic, path);
+}
+
+comparison compare(const picture& actual, const picture& expected, std::size_t examples) {
+    comparison result;
+    if (actual.width != expected.width || actual.height != expected.height) {
+        result.same_size = false;
+        result.differing = static_cast<long>(std::max(actual.pixels.size(), expected.pixels.size()));
+        return result;
+    }
+    for (int y = 0; y < actual.height; ++y) {
+        for (int x = 0; x < actual.width; ++x) {
+            if (actual.at(x, y) == expected.at(x, y)) continue;
+            ++result.differing;
+            if (result.first.size() < examples) result.first.push_back({x, y, actual.at(x, y), expected.at(x, y)});
+        }
+    }
+    return result;
+}
+
+}  // namespace easel::image
