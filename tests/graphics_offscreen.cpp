@@ -1,0 +1,215 @@
+// Off-screen canvases, copies between canvases with black as transparent, and stamps.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "surface_probe.hpp"
+
+using namespace easel;
+using easel_test::lit_pixels;
+using easel_test::pixel_at;
+using easel_test::probe_canvas;
+using easel_test::screen_pixel;
+
+namespace {
+
+constexpr Uint32 grey = 0x808080;
+constexpr Uint32 white = 0xFFFFFF;
+
+// A 40 x 30 sprite: black, with a white 2 x 2 square at (1, 1) and a white far corner.
+probe_canvas make_sprite() {
+    probe_canvas sprite(40, 30);
+    sprite << move_to(1, 1) << box(1, 1) << move_to(39, 29) << dot;
+    return sprite;
+}
+
+SDL_Surface* open_grey_screen(unsigned w, unsigned h) {
+    EXPECT_TRUE(gout.open(w, h));
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    easel_test::fill(screen, grey);
+    return screen;
+}
+
+}  // namespace
+
+TEST(Offscreen, NewCanvasIsBlackWithThePenCentred) {
+    const probe_canvas even(40, 30);
+    ASSERT_NE(even.surface(), nullptr);
+    EXPECT_EQ(even.surface()->w, 40);
+    EXPECT_EQ(even.surface()->h, 30);
+    EXPECT_TRUE(lit_pixels(even.surface()).empty());
+    EXPECT_EQ(even.x(), 20);
+    EXPECT_EQ(even.y(), 15);
+    EXPECT_EQ(even.color(), 0xFFFFFF);
+    EXPECT_FALSE(even.is_transparent());
+    const probe_canvas odd(41, 31);
+    EXPECT_EQ(odd.x(), 20);
+    EXPECT_EQ(odd.y(), 15);
+}
+
+TEST(Offscreen, TakesEveryDrawingCommandAndIgnoresRefresh) {
+    probe_canvas c(20, 20);
+    c << color(1, 2, 3) << move_to(2, 2) << line(3, 0) << box(1, 1) << refresh;
+    EXPECT_EQ(pixel_at(c.surface(), 2, 2), 0x010203u);
+    EXPECT_EQ(pixel_at(c.surface(), 6, 3), 0x010203u);
+    EXPECT_EQ(lit_pixels(c.surface()).size(), 4u + 3u);
+    EXPECT_EQ(c.x(), 6);
+}
+
+TEST(Offscreen, FailedOpenLeavesAHarmlessCanvas) {
+    probe_canvas screen_copy_target(10, 10);
+    for (probe_canvas broken : {probe_canvas(0, 0), probe_canvas(-1, 5), probe_canvas(100000, 2)}) {
+        EXPECT_EQ(broken.surface(), nullptr);
+        EXPECT_FALSE(broken.move_point(0, 0));
+        broken << line(3, 3) << box(1, 1) << dot << text("x") << stamp(screen_copy_target, 0, 0) << refresh;
+        EXPECT_FALSE(broken.save(::testing::TempDir() + "broken.bmp"));
+        screen_copy_target << stamp(broken, 0, 0);
+    }
+    probe_canvas never_opened;
+    EXPECT_FALSE(never_opened.move_point(0, 0));
+    EXPECT_TRUE(lit_pixels(screen_copy_target.surface()).empty());
+}
+
+TEST(Offscreen, CopiesShareOneSurface) {
+    probe_canvas original(10, 10);
+    probe_canvas copy = original;
+    copy << move_to(1, 1) << dot;
+    original << move_to(2, 2) << dot;
+    EXPECT_EQ(copy.surface(), original.surface());
+    EXPECT_EQ(lit_pixels(copy.surface()).size(), 2u);
+}
+
+TEST(Offscreen, ReopeningGivesANewSurfaceAndLeavesTheOldOne) {
+    probe_canvas c(10, 10);
+    probe_canvas old = c;
+    c << dot;
+    ASSERT_TRUE(c.open(4, 6));
+    EXPECT_NE(c.surface(), old.surface());
+    EXPECT_TRUE(lit_pixels(c.surface()).empty());
+    EXPECT_EQ(lit_pixels(old.surface()).size(), 1u);
+    EXPECT_EQ(c.x(), 2);
+    EXPECT_EQ(c.y(), 3);
+}
+
+TEST(Blit, DefaultsCopyTheWholeSourceToTheCorner) {
+    SDL_Surface* screen = open_grey_screen(200, 200);
+    probe_canvas sprite = make_sprite();
+    gout.blitfrom(sprite, -1, -1, -1, -1, 0, 0);
+    EXPECT_EQ(screen_pixel(0, 0), 0u);  // black copied: the key was never switched on
+    EXPECT_EQ(screen_pixel(1, 1), white);
+    EXPECT_EQ(screen_pixel(39, 29), white);
+    EXPECT_EQ(screen_pixel(40, 29), grey);
+    EXPECT_EQ(screen_pixel(39, 30), grey);
+    EXPECT_EQ(pixel_at(screen, 100, 100), grey);
+}
+
+TEST(Blit, OnlyMinusOneMeansTheDefault) {
+    open_grey_screen(200, 200);
+    probe_canvas sprite = make_sprite();
+    gout.blitfrom(sprite, 10, -1, -1, -1, 0, 0);  // from column 10, as wide as the sprite: clipped to 30
+    EXPECT_EQ(screen_pixel(29, 29), white);
+    EXPECT_EQ(screen_pixel(29, 0), 0u);
+    EXPECT_EQ(screen_pixel(30, 0), grey);
+    gout.blitfrom(sprite, -1, -1, -1, -1, -1, 100);  // -1 in x3 is a position like any other
+    EXPECT_EQ(screen_pixel(0, 101), white);
+    EXPECT_EQ(screen_pixel(38, 129), white);
+    EXPECT_EQ(screen_pixel(39, 129), grey);
+}
+
+TEST(Blit, NegativeTargetCutsTheFirstColumns) {
+    open_grey_screen(200, 200);
+    probe_canvas sprite = make_sprite();
+    gout << stamp(sprite, -5, 50);
+    EXPECT_EQ(screen_pixel(34, 79), white);
+    EXPECT_EQ(screen_pixel(35, 79), grey);
+    EXPECT_EQ(screen_pixel(0, 50), 0u);
+}
+
+TEST(Blit, EmptyRectanglesCopyNothing) {
+    SDL_Surface* screen = open_grey_screen(50, 50);
+    probe_canvas sprite = make_sprite();
+    gout << stamp(sprite, 0, 0, 0, 30, 0, 0) << stamp(sprite, 0, 0, 40, 0, 0, 0);
+    EXPECT_EQ(lit_pixels(screen).size(), 2500u);
+    EXPECT_EQ(screen_pixel(0, 0), grey);
+}
+
+TEST(Transparency, BlackIsSeeThroughWhenBothRectanglesAreInside) {
+    open_grey_screen(800, 600);
+    probe_canvas sprite = make_sprite();
+    sprite.transparent(true);
+    gout << stamp(sprite, 0, 0);
+    EXPECT_EQ(screen_pixel(0, 0), grey);
+    EXPECT_EQ(screen_pixel(1, 1), white);
+    gout << stamp(sprite, 760, 570);  // touches the far corner exactly: still inside
+    EXPECT_EQ(screen_pixel(760, 570), grey);
+    EXPECT_EQ(screen_pixel(799, 599), white);
+}
+
+TEST(Transparency, ANeverKeyedSpriteClippedAtTheEdgeCopiesItsBlack) {
+    open_grey_screen(800, 600);
+    probe_canvas sprite = make_sprite();
+    sprite.transparent(true);
+    gout << stamp(sprite, 790, 0);  // sticks out: the key is not switched on by this copy
+    EXPECT_EQ(screen_pixel(790, 0), 0u);
+    EXPECT_EQ(screen_pixel(791, 1), white);
+    EXPECT_EQ(screen_pixel(799, 29), 0u);
+}
+
+TEST(Transparency, TheKeyStaysOnOnceSwitchedOn) {
+    open_grey_screen(800, 600);
+    probe_canvas sprite = make_sprite();
+    sprite.transparent(true);
+    gout << stamp(sprite, 0, 0);
+    sprite.transparent(false);
+    gout << stamp(sprite, 100, 100) << stamp(sprite, 790, 300);
+    EXPECT_EQ(screen_pixel(100, 100), grey);
+    EXPECT_EQ(screen_pixel(101, 101), white);
+    EXPECT_EQ(screen_pixel(790, 300), grey);
+}
+
+TEST(Blit, TheWindowCanBeTheSource) {
+    ASSERT_TRUE(gout.open(100, 100));
+    gout << color(0, 255, 0) << move_to(10, 10) << box(2, 2);
+    probe_canvas copy(20, 20);
+    copy.blitfrom(gout, 10, 10, 3, 3, 0, 0);
+    EXPECT_EQ(pixel_at(copy.surface(), 0, 0), 0x00FF00u);
+    EXPECT_EQ(pixel_at(copy.surface(), 2, 2), 0x00FF00u);
+    EXPECT_EQ(lit_pixels(copy.surface()).size(), 9u);
+}
+
+TEST(Blit, OverlappingCopyWithinOneCanvasCopiesTheSourceAsItWas) {
+    probe_canvas c(10, 1);
+    for (int x = 0; x < 10; ++x) easel_test::set_pixel(c.surface(), x, 0, static_cast<Uint32>(x + 1));
+    c.blitfrom(c, 0, 0, 6, 1, 2, 0);
+    const Uint32 expected[] = {1, 2, 1, 2, 3, 4, 5, 6, 9, 10};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel_at(c.surface(), x, 0), expected[x]) << x;
+}
+
+TEST(Blit, ExtremeArgumentsNeverReachOutside) {
+    probe_canvas target(30, 30);
+    probe_canvas sprite = make_sprite();
+    sprite.transparent(true);
+    for (const int v : {INT_MIN, INT_MAX, 65535, -65536, 32768})
+        target << stamp(sprite, v, v, v, v, v, v) << stamp(sprite, 0, 0, v, v, 0, 0) << stamp(sprite, v, v);
+    SUCCEED();
+}
+
+TEST(Save, WritesTheCanvasAndNothingOnFailure) {
+    probe_canvas c(7, 5);
+    c << color(200, 100, 50) << move_to(0, 0) << box(6, 0) << color(1, 2, 3) << move_to(3, 4) << dot;
+    const std::string path = ::testing::TempDir() + "easel-canvas.bmp";
+    ASSERT_TRUE(c.save(path));
+    SDL_Surface* back = SDL_LoadBMP(path.c_str());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->w, 7);
+    EXPECT_EQ(back->h, 5);
+    SDL_FreeSurface(back);
+    std::remove(path.c_str());
+    const std::string missing = "/nonexistent-easel-dir/c.bmp";
+    EXPECT_FALSE(c.save(missing));
+    EXPECT_EQ(std::fopen(missing.c_str(), "rb"), nullptr);
+    EXPECT_EQ(c.x(), 3);
+    EXPECT_EQ(pixel_at(c.surface(), 3, 4), 0x010203u);
+}
