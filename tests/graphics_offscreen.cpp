@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "image.hpp"
 #include "surface_probe.hpp"
 
 using namespace easel;
@@ -201,12 +202,13 @@ TEST(Save, WritesTheCanvasAndNothingOnFailure) {
     c << color(200, 100, 50) << move_to(0, 0) << box(6, 0) << color(1, 2, 3) << move_to(3, 4) << dot;
     const std::string path = ::testing::TempDir() + "easel-canvas.bmp";
     ASSERT_TRUE(c.save(path));
-    SDL_Surface* back = SDL_LoadBMP(path.c_str());
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->w, 7);
-    EXPECT_EQ(back->h, 5);
-    SDL_FreeSurface(back);
+    // Read back with a decoder of our own, not SDL's.
+    const easel::image::picture back = easel::image::read_image(path);
     std::remove(path.c_str());
+    ASSERT_EQ(back.width, 7);
+    ASSERT_EQ(back.height, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(back.at(x, y), pixel_at(c.surface(), x, y)) << x << "," << y;
     const std::string missing = "/nonexistent-easel-dir/c.bmp";
     EXPECT_FALSE(c.save(missing));
     EXPECT_EQ(std::fopen(missing.c_str(), "rb"), nullptr);
