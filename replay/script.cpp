@@ -235,7 +235,7 @@ private:
         try {
             s.expected = image::read_image(a[0]);
         } catch (const image::image_error& failure) {
-            throw line_error(failure.what());
+            throw line_error(std::string("expect: ") + failure.what());
         }
         add(std::move(s));
     }

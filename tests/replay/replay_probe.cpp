@@ -1,0 +1,60 @@
+// A program for easel-replay's tests. It prints every event record it reads as one line
+// "keycode pos_x pos_y button time type" and draws what it is told:
+// - a white 10 x 10 box at the top-left corner at once, shown only with the first refresh;
+// - on a mouse press, a red dot where the mouse is, then a refresh;
+// - on a timer tick, a green dot in the bottom row at column time / 10 mod 200, then a refresh.
+// Arguments are timer periods: the first starts the timer, each press of the t key switches to
+// the next one (0 stops it). Keys that misbehave on purpose: c crashes, h stops reading events,
+// e ends main with status 0, x exits with status 9.
+#include "graphics.hpp"
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+using namespace easel;
+
+namespace {
+
+void print(const event& ev) {
+    std::cout << ev.keycode << ' ' << ev.pos_x << ' ' << ev.pos_y << ' ' << ev.button << ' ' << ev.time << ' '
+              << ev.type << std::endl;
+}
+
+void draw(const event& ev) {
+    if (ev.type == ev_mouse && ev.button > 0) gout << move_to(ev.pos_x, ev.pos_y) << color(255, 0, 0) << dot << refresh;
+    if (ev.type == ev_timer) gout << move_to(ev.time / 10 % 200, 199) << color(0, 255, 0) << dot << refresh;
+}
+
+[[noreturn]] void stop_reading_events() {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    gout.open(200, 200);
+    gout << move_to(0, 0) << box(9, 9);
+    int next_period = 1;
+    if (next_period < argc) gin.timer(std::atoi(argv[next_period++]));
+    event ev;
+    while (gin >> ev) {
+        print(ev);
+        draw(ev);
+        switch (ev.keycode) {
+            case 't':
+                if (next_period < argc) gin.timer(std::atoi(argv[next_period++]));
+                break;
+            case 'c':
+                std::abort();
+            case 'h':
+                stop_reading_events();
+            case 'e':
+                return 0;
+            case 'x':
+                std::exit(9);
+        }
+    }
+    return 0;
+}
