@@ -32,7 +32,7 @@ gallery: deps-run build
 bench: deps-test
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON
 	cmake --build build-bench -j$(JOBS) --target easel_bench
-	build-bench/bin/easel_bench
+	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench
 
 build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
