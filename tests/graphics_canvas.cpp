@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "surface_probe.hpp"
@@ -245,4 +246,19 @@ TEST(Start, ExitsWithStatusOneAndSilentlyWhenSdlCannotStart) {
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(printed, "");
+}
+
+TEST(Start, AProgramOfItsOwnDrawsExactlyItsLine) {
+    const std::string path = ::testing::TempDir() + "easel-first-program.bmp";
+    const std::string command = "'" EASEL_TEST_PROGRAM "' '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    SDL_Surface* saved = SDL_LoadBMP(path.c_str());
+    ASSERT_NE(saved, nullptr);
+    SDL_Surface* pixels = SDL_ConvertSurface(saved, open_window()->format, 0);  // as 32-bit words
+    std::vector<point> expected;
+    for (int x = 50; x <= 60; ++x) expected.emplace_back(x, 50);
+    EXPECT_EQ(lit_pixels(pixels), expected);
+    SDL_FreeSurface(pixels);
+    SDL_FreeSurface(saved);
+    std::remove(path.c_str());
 }
