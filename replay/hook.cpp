@@ -113,7 +113,9 @@ void remember_shown(const SDL_Surface* surface) {
     shown.height = static_cast<std::uint32_t>(surface->h);
     shown.pixels.assign(static_cast<std::size_t>(shown.width) * shown.height, 0);
     if (format.BytesPerPixel != 4) {
-        std::fprintf(stderr, "easel-replay hook: only 32-bit screens are captured\n");
+        static bool warned = false;
+        if (!warned) std::fprintf(stderr, "easel-replay: only 32-bit screens are captured; this one stays black\n");
+        warned = true;
         return;
     }
     for (std::uint32_t y = 0; y < shown.height; ++y) {
