@@ -1,9 +1,11 @@
 # Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
 #                make test    build and run the whole test suite, headless
-# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make clean.
+# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make fuzz
+#                (FUZZ_SECONDS per target), make clean.
 # SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
 
 DEMO ?= orbit_sketch
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 ifeq ($(SANITIZE),1)
@@ -18,7 +20,9 @@ RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
 TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libbenchmark-dev python3 xvfb xdotool x11-utils x11-apps \
                 x11-xserver-utils xauth imagemagick libx11-dev
 
-.PHONY: run test gallery bench build deps-run deps-test clean
+FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
+
+.PHONY: run test gallery bench fuzz build deps-run deps-test clean
 
 run: deps-run build
 	@sh tools/run-demo.sh $(BUILD) $(DEMO)
@@ -34,6 +38,14 @@ bench: deps-test
 	cmake --build build-bench -j$(JOBS) --target easel_bench
 	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench
 
+fuzz:
+	@sh tools/install-packages.sh $(FUZZ_PACKAGES)
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEASEL_SANITIZE=ON \
+	  -DEASEL_BUILD_FUZZ=ON -DEASEL_BUILD_TESTS=OFF -DEASEL_BUILD_PROGRAMS=OFF
+	cmake --build build-fuzz -j$(JOBS) --target canvas_fuzz
+	mkdir -p build-fuzz/corpus
+	SDL_VIDEODRIVER=dummy build-fuzz/bin/canvas_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus
+
 build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -45,4 +57,4 @@ deps-test:
 	@sh tools/install-packages.sh $(TEST_PACKAGES)
 
 clean:
-	rm -rf build build-sanitize build-bench
+	rm -rf build build-sanitize build-bench build-fuzz
