@@ -197,6 +197,7 @@ extern "C" DECLSPEC int SDLCALL SDL_PollEvent(SDL_Event* event) { return event =
 extern "C" DECLSPEC Uint32 SDLCALL SDL_GetTicks(void) { return static_cast<Uint32>(state().clock); }
 
 extern "C" DECLSPEC SDL_TimerID SDLCALL SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void* param) {
+    if (callback == nullptr) return nullptr;
     replay_state& s = state();
     const std::uintptr_t serial = ++s.last_serial;
     s.timers.push_back({serial, s.clock + interval, interval, callback, param});
