@@ -188,6 +188,15 @@ TEST(Blit, OverlappingCopyWithinOneCanvasCopiesTheSourceAsItWas) {
     for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel_at(c.surface(), x, 0), expected[x]) << x;
 }
 
+TEST(Blit, OverlappingCopyWithinOneCanvasKeepsTheKey) {
+    probe_canvas c(10, 1);
+    for (int x = 0; x < 10; ++x) easel_test::set_pixel(c.surface(), x, 0, x % 2 ? 0u : static_cast<Uint32>(x + 1));
+    c.transparent(true);
+    c.blitfrom(c, 0, 0, 6, 1, 1, 0);  // inside: switches the key on
+    const Uint32 expected[] = {1, 1, 3, 3, 5, 5, 7, 0, 9, 0};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel_at(c.surface(), x, 0), expected[x]) << x;
+}
+
 TEST(Blit, ExtremeArgumentsNeverReachOutside) {
     probe_canvas target(30, 30);
     probe_canvas sprite = make_sprite();
