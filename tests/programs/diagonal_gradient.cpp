@@ -1,0 +1,31 @@
+// The diagonal gradient: grey level x + y, of which the colour keeps only the low 8 bits.
+#include "drawing_rules.hpp"
+
+namespace {
+
+using namespace easel::testing;
+
+easel::image::picture gradient() {
+    easel::image::picture pic = black_window();
+    for (int x = 0; x < window_size; ++x)
+        for (int y = 0; y < window_size; ++y) pic.at(x, y) = grey((x + y) % 256);
+    return pic;
+}
+
+TEST(DiagonalGradient, ShowsTheWholeGradientAndKeepsItUntilClosed) {
+    expect_still_picture(EASEL_PROGRAM, gradient());
+}
+
+TEST(DiagonalGradient, LevelsWrapFromWhiteToBlackPast255) {
+    const replay_outcome outcome = replay_and_snap(EASEL_PROGRAM, "");
+    ASSERT_EQ(outcome.result.status, 0) << outcome.result.errors;
+    const auto& shown = outcome.shown;
+    EXPECT_EQ(shown.at(0, 0), black);
+    EXPECT_EQ(shown.at(199, 199), grey(142));
+    EXPECT_EQ(shown.at(127, 128), white);
+    EXPECT_EQ(shown.at(199, 56), white);
+    EXPECT_EQ(shown.at(128, 128), black);
+    EXPECT_EQ(shown.at(199, 57), black);
+}
+
+}  // namespace
