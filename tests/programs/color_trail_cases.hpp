@@ -1,6 +1,6 @@
 // The cases color_trail and color_trail_b share: a line follows every event's position from the
 // centre, each segment in the colour of the latest tick's time (phase 0 before the first tick).
-// Each test file instantiates them for its own program.
+// Each test file includes them once and runs them on its own EASEL_PROGRAM.
 #pragma once
 
 #include "replay_session.hpp"
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace easel::color_trail_cases {
+namespace {
 
 using easel::image::picture;
 using easel::model::cycle_colour;
@@ -24,7 +24,7 @@ struct segment {
     int y;
 };
 
-inline picture trail(std::initializer_list<segment> segments) {
+picture trail(std::initializer_list<segment> segments) {
     pen_picture expected(200, 200);
     for (const segment& s : segments) {
         expected.set_colour(cycle_colour(s.phase));
@@ -33,13 +33,13 @@ inline picture trail(std::initializer_list<segment> segments) {
     return expected.picture();
 }
 
-class ColorTrail : public ::testing::TestWithParam<const char*> {
+class ColorTrail : public ::testing::Test {
 protected:
-    const replay_session session{GetParam()};
+    const replay_session session{EASEL_PROGRAM};
 };
 
 // The white set at start-up never shows: every segment is drawn after a colour for a phase.
-TEST_P(ColorTrail, BeforeTheFirstTickSegmentsHaveThePhaseZeroColour) {
+TEST_F(ColorTrail, BeforeTheFirstTickSegmentsHaveThePhaseZeroColour) {
     const auto result = session.run("move 150 100\nsnap drawn.png\nwait 300\nsnap ticked.png\n");
     ASSERT_EQ(result.status, 0) << result.errors;
     const picture drawn = session.snapshot("drawn.png");
@@ -50,7 +50,7 @@ TEST_P(ColorTrail, BeforeTheFirstTickSegmentsHaveThePhaseZeroColour) {
 
 // A first report at the centre, and a press and release where the trail ends, draw nothing and
 // show nothing.
-TEST_P(ColorTrail, EventsWhereTheTrailEndsDrawNothing) {
+TEST_F(ColorTrail, EventsWhereTheTrailEndsDrawNothing) {
     const auto result = session.run(
         "move 100 100\nclick left 100 100\nsnap centre.png\n"
         "move 40 130\nwait 10\nclick right 40 130\nmove 40 130\nsnap repeated.png\n");
@@ -60,7 +60,7 @@ TEST_P(ColorTrail, EventsWhereTheTrailEndsDrawNothing) {
 }
 
 // Only the tick's time counts, modulo 256 ms: 1000 and 5000 give colours far apart in the cycle.
-TEST_P(ColorTrail, SegmentsTakeTheColourOfTheLatestTicksTime) {
+TEST_F(ColorTrail, SegmentsTakeTheColourOfTheLatestTicksTime) {
     const auto result = session.run(
         "wait 1000\nmove 120 30\nsnap at1000.png\n"
         "wait 4005\nmove 20 60\nsnap at5000.png\n");
@@ -75,7 +75,7 @@ TEST_P(ColorTrail, SegmentsTakeTheColourOfTheLatestTicksTime) {
 
 // Buttons and wheel steps count as motion to their position; keys carry (0, 0), and a key's
 // release (Up has one) adds nothing after its press.
-TEST_P(ColorTrail, ButtonsAndKeysExtendTheTrailByTheirPositions) {
+TEST_F(ColorTrail, ButtonsAndKeysExtendTheTrailByTheirPositions) {
     const auto result = session.run(
         "move 50 60\nwait 20\nkey a\nwait 30\nkey Up\nmove 120 80\n"
         "wait 70\nclick left 40 160\nwait 110\nclick wheeldown 180 20\npress middle 181 22\n"
@@ -87,7 +87,7 @@ TEST_P(ColorTrail, ButtonsAndKeysExtendTheTrailByTheirPositions) {
 }
 
 // Escape is an ordinary key here: the snapshot after it needs the program still running.
-TEST_P(ColorTrail, OnlyClosingTheWindowEndsItWithStatusZero) {
+TEST_F(ColorTrail, OnlyClosingTheWindowEndsItWithStatusZero) {
     EXPECT_EQ(session.run("close\n").status, 0);
     EXPECT_EQ(session.run("wait 50\nclose\n").status, 0);
     const auto result = session.run("move 10 10\nkey Escape\nsnap after.png\n");
@@ -95,4 +95,4 @@ TEST_P(ColorTrail, OnlyClosingTheWindowEndsItWithStatusZero) {
     EXPECT_TRUE(same_picture(session.snapshot("after.png"), trail({{0, 10, 10}, {0, 0, 0}})));
 }
 
-}  // namespace easel::color_trail_cases
+}  // namespace
