@@ -32,24 +32,25 @@ inline std::uint32_t cycle_colour(int phase) {
     return rgb(wave(phase % 256), wave((phase + 85) % 256), wave((phase + 170) % 256));
 }
 
-// Where the circling dot stands at a phase (clock time in 10 ms units): radius 70 around (100, 100),
-// phase 0 at the bottom.
 struct point {
     int x;
     int y;
 };
+
+// Where the circling dot stands at a phase (clock time in 10 ms units): radius 70 around (100, 100),
+// phase 0 at the bottom.
 inline point orbit_point(int phase) {
     const double angle = phase / 43.0;
     return {static_cast<int>(std::sin(angle) * 70 + 100), static_cast<int>(std::cos(angle) * 70 + 100)};
 }
 
+// A black picture with the pen at its centre, drawing white until told otherwise.
 class pen_picture {
 public:
     pen_picture(int width, int height) : picture_(width, height), pen_x_(width / 2), pen_y_(height / 2) {}
 
     const image::picture& picture() const { return picture_; }
     int pen_x() const { return pen_x_; }
-    int pen_y() const { return pen_y_; }
 
     void set_colour(std::uint32_t colour) { colour_ = colour; }
 
