@@ -49,7 +49,8 @@ class Image:
 
     def lit(self):
         """The pixels that are not black, as {(x, y): value}."""
-        return {(x, y): value for x, y, value in self if value != BLACK}
+        return {(index % self.width, index // self.width): value
+                for index, value in enumerate(self.pixels) if value != BLACK}
 
 
 def describe_difference(actual, expected, examples=4):

@@ -18,13 +18,13 @@ from checks import CHECKS  # noqa: E402
 from xsession import X_TOOLS, Failure  # noqa: E402
 
 SKIPPED = 77
-PACKAGES = "xvfb xdotool x11-apps x11-utils x11-xserver-utils"
 
 
 def missing_prerequisite(bin_dir):
-    missing = [tool for tool in X_TOOLS if shutil.which(tool) is None]
+    missing = {tool: package for tool, package in X_TOOLS.items() if shutil.which(tool) is None}
     if missing:
-        return f"{', '.join(missing)} not installed (Debian packages: {PACKAGES})"
+        return (f"{', '.join(missing)} not installed "
+                f"(Debian packages: {' '.join(sorted(set(missing.values())))})")
     if not os.access(os.path.join(bin_dir, "e2e_wm"), os.X_OK):
         return "e2e_wm was not built (it needs libx11-dev)"
     return None

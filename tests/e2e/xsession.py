@@ -10,7 +10,9 @@ import time
 
 from picture import parse_xwd
 
-X_TOOLS = ("Xvfb", "xdpyinfo", "xdotool", "xwd", "xwininfo", "xmodmap")
+# The X programs the checks run, with the Debian packages that bring them.
+X_TOOLS = {"Xvfb": "xvfb", "xdpyinfo": "x11-utils", "xwininfo": "x11-utils", "xdotool": "xdotool",
+           "xwd": "x11-apps", "xmodmap": "x11-xserver-utils"}
 STARTUP_TIMEOUT = 10.0
 EXIT_TIMEOUT = 5.0
 TOOL_TIMEOUT = 10.0
@@ -279,6 +281,13 @@ class Window:
         if result.returncode not in (0, NO_ANSWER):
             self.server.fail_on(result)
         return result.returncode == 0
+
+    def synchronise(self):
+        """Waits until SDL has taken all input sent so far into the program's queue."""
+        def answered():
+            if not self.answers_ping():
+                raise NotYet(f"window {self.id} does not answer a ping")
+        wait_for(f"{self.program.name} to answer a ping", answered, STARTUP_TIMEOUT)
 
     def close(self):
         """Closes the window as a window manager does and expects the program to end with status 0."""
