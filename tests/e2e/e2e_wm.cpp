@@ -42,6 +42,7 @@ bool is_answer(const XEvent& event, Atom ping_atom, Window window, long token) {
 }
 
 bool ping(Display* display, Window window, std::chrono::milliseconds timeout) {
+    using std::chrono::milliseconds;
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     const long token = getpid();
     send_protocol(display, window, "_NET_WM_PING", token);
@@ -56,7 +57,7 @@ bool ping(Display* display, Window window, std::chrono::milliseconds timeout) {
                 return true;
             }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd connection{ConnectionNumber(display), POLLIN, 0};
         if (left.count() <= 0 || poll(&connection, 1, static_cast<int>(left.count())) <= 0) {
             return false;
