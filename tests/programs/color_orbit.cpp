@@ -9,44 +9,12 @@ namespace {
 
 using easel::image::picture;
 using easel::model::cycle_colour;
-using easel::model::orbit_point;
-using easel::model::pen_picture;
+using easel::model::orbit_screen;
 using easel::model::rgb;
 using easel::model::same_picture;
 using easel::testing::replay_session;
 
 const std::uint32_t white = 0xffffff;
-
-// The screen the program's rules give for a script, fed the same waits and events.
-class orbit_screen {
-public:
-    const picture& shown() const { return screen_.picture(); }
-
-    // The 10 ms ticks that fall due while the clock advances, each with its due time.
-    void wait(int ms) {
-        clock_ += ms;
-        for (; next_tick_ <= clock_; next_tick_ += 10) {
-            phase_ = next_tick_ / 10;
-            plot();
-        }
-    }
-
-    // Any mouse or key event the program receives.
-    void event() { plot(); }
-
-private:
-    void plot() {
-        const auto [x, y] = orbit_point(phase_);
-        screen_.move_to(x, y);
-        screen_.dot();
-        screen_.set_colour(cycle_colour(phase_));
-    }
-
-    pen_picture screen_{200, 200};
-    int clock_ = 0;
-    int next_tick_ = 10;
-    int phase_ = 0;
-};
 
 TEST(ColorOrbit, FirstDotIsWhiteAtTheBottomAndTheNextOneTakesThePhaseZeroColour) {
     const replay_session session(EASEL_PROGRAM);

@@ -10,6 +10,7 @@ namespace {
 using easel::image::picture;
 using easel::model::cycle_colour;
 using easel::model::orbit_point;
+using easel::model::orbit_screen;
 using easel::model::pen_picture;
 using easel::model::rgb;
 using easel::model::same_picture;
@@ -17,20 +18,9 @@ using easel::testing::replay_session;
 
 const std::uint32_t white = 0xffffff;
 
-// The screen the program's rules give for a script, fed the same waits and events.
-class sketch_screen {
+// The circling dot's screen, with the mouse sketching on it.
+class sketch_screen : public orbit_screen {
 public:
-    const picture& shown() const { return screen_.picture(); }
-
-    // The 10 ms ticks that fall due while the clock advances, each with its due time.
-    void wait(int ms) {
-        clock_ += ms;
-        for (; next_tick_ <= clock_; next_tick_ += 10) {
-            phase_ = next_tick_ / 10;
-            plot();
-        }
-    }
-
     // A mouse event at (x, y), or a key event with x = y = 0.
     void event(int x, int y) {
         plot();
@@ -48,18 +38,6 @@ public:
 
 private:
     static constexpr int no_position = -1;
-
-    void plot() {
-        const auto [x, y] = orbit_point(phase_);
-        screen_.move_to(x, y);
-        screen_.dot();
-        screen_.set_colour(cycle_colour(phase_));
-    }
-
-    pen_picture screen_{200, 200};
-    int clock_ = 0;
-    int next_tick_ = 10;
-    int phase_ = 0;
     int last_x_ = no_position;
     int last_y_ = 100;
 };

@@ -121,4 +121,39 @@ inline ::testing::AssertionResult same_picture(const image::picture& actual, con
     return failure;
 }
 
+// The screen of the programs with the circling dot: every 10 ms tick sets the phase, and every
+// event plots the dot for the latest phase in the colour the event before it set, then sets the
+// colour of that phase.
+class orbit_screen {
+public:
+    const image::picture& shown() const { return screen_.picture(); }
+
+    // The ticks that fall due while the clock advances, each with its due time.
+    void wait(int ms) {
+        clock_ += ms;
+        for (; next_tick_ <= clock_; next_tick_ += 10) {
+            phase_ = next_tick_ / 10;
+            plot();
+        }
+    }
+
+    // Any event that is not a tick.
+    void event() { plot(); }
+
+protected:
+    void plot() {
+        const auto [x, y] = orbit_point(phase_);
+        screen_.move_to(x, y);
+        screen_.dot();
+        screen_.set_colour(cycle_colour(phase_));
+    }
+
+    pen_picture screen_{200, 200};
+
+private:
+    int clock_ = 0;
+    int next_tick_ = 10;
+    int phase_ = 0;
+};
+
 }  // namespace easel::model
