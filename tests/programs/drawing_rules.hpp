@@ -4,6 +4,7 @@
 
 #include "image.hpp"
 #include "replay_session.hpp"
+#include "screen_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,21 +21,12 @@ inline constexpr int window_size = 200;
 inline constexpr std::uint32_t black = 0x000000;
 inline constexpr std::uint32_t white = 0xffffff;
 
-// Only the low 8 bits of a colour component count.
-inline std::uint32_t rgb(int red, int green, int blue) {
-    return static_cast<std::uint32_t>((red & 0xff) << 16 | (green & 0xff) << 8 | (blue & 0xff));
-}
-
-inline std::uint32_t grey(int level) { return rgb(level, level, level); }
+using model::grey;
+using model::point;
+using model::rgb;
+using model::same_picture;
 
 inline image::picture black_window() { return image::picture(window_size, window_size, black); }
-
-struct point {
-    int x;
-    int y;
-};
-
-inline std::ostream& operator<<(std::ostream& out, point p) { return out << "(" << p.x << ", " << p.y << ")"; }
 
 inline int direction(int component) { return component > 0 ? 1 : -1; }
 
@@ -63,27 +55,6 @@ inline point window_position(point raw) {
 // Lines from corner to corner, in order, each drawn over the one before.
 inline void paint_path(image::picture& pic, const std::vector<point>& corners, std::uint32_t colour) {
     for (std::size_t i = 0; i + 1 < corners.size(); ++i) paint_line(pic, corners[i], corners[i + 1], colour);
-}
-
-inline std::string hex_colour(std::uint32_t pixel) {
-    std::ostringstream text;
-    text << "0x" << std::hex << pixel;
-    return text.str();
-}
-
-// Passes when the pictures are alike; otherwise says how many pixels differ and shows a few.
-inline ::testing::AssertionResult same_picture(const image::picture& shown, const image::picture& expected) {
-    const image::comparison result = image::compare(shown, expected, 5);
-    if (result.same_size && result.differing == 0) return ::testing::AssertionSuccess();
-    if (!result.same_size)
-        return ::testing::AssertionFailure() << "the screen is " << shown.width << "x" << shown.height
-                                             << ", expected " << expected.width << "x" << expected.height;
-    auto failure = ::testing::AssertionFailure();
-    failure << result.differing << " pixel(s) differ";
-    for (const auto& d : result.first)
-        failure << "; (" << d.x << ", " << d.y << ") is " << hex_colour(d.actual) << ", expected "
-                << hex_colour(d.expected);
-    return failure;
 }
 
 inline std::string left_click(point at) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 namespace easel::model {
@@ -36,6 +37,8 @@ struct point {
     int x;
     int y;
 };
+
+inline std::ostream& operator<<(std::ostream& out, point p) { return out << "(" << p.x << ", " << p.y << ")"; }
 
 // Where the circling dot stands at a phase (clock time in 10 ms units): radius 70 around (100, 100),
 // phase 0 at the bottom.
