@@ -10,8 +10,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
