@@ -341,12 +341,16 @@ grinput& grinput::wait_event(event& ev) {
         }
         switch (se.type) {
         case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            ev.type = ev_key;
-            ev.keycode = mkkeycode(se.key.keysym.sym, se.key.keysym.unicode);
-            if (se.type == SDL_KEYUP) ev.keycode = -ev.keycode;
-            got = ev.keycode != 0;
+        case SDL_KEYUP: {
+            // A key without a code is swallowed and leaves no trace in the record.
+            const int keycode = mkkeycode(se.key.keysym.sym, se.key.keysym.unicode);
+            got = keycode != 0;
+            if (got) {
+                ev.type = ev_key;
+                ev.keycode = se.type == SDL_KEYUP ? -keycode : keycode;
+            }
             break;
+        }
         case SDL_MOUSEMOTION:
             ev.type = ev_mouse;
             fill_position(ev, se.motion.x, se.motion.y);
