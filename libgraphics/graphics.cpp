@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -200,7 +201,9 @@ int canvas::twidth(const std::string& s) const {
         current = ch == '\n' ? 0 : current + 1;
         if (current > widest) widest = current;
     }
-    return static_cast<int>(widest) * charwidth;
+    // A line too wide to measure in an int is as wide as an int can say.
+    constexpr std::size_t widest_measurable = INT_MAX / charwidth;
+    return widest > widest_measurable ? INT_MAX : static_cast<int>(widest) * charwidth;
 }
 
 // Each cell is drawn column by column through project, every pixel of it, so the background

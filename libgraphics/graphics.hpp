@@ -51,7 +51,7 @@ public:
     // Rows of a text line above the baseline row (13) and on or below it (4).
     int cascent() const;
     int cdescent() const;
-    // Width in pixels of the widest line of s (8 per byte).
+    // Width in pixels of the widest line of s (8 per byte; INT_MAX for a line too wide for an int).
     int twidth(const std::string& s) const;
 
     // Black pixels of this canvas are left out when another canvas copies from it (see blitfrom).

@@ -129,4 +129,6 @@ TEST(Text, Metrics) {
     EXPECT_EQ(unopened.twidth("ab\ncdef\n"), 32);
     EXPECT_EQ(unopened.twidth("\n"), 0);
     EXPECT_EQ(unopened.twidth(std::string("\0\t", 2)), 16);
+    EXPECT_EQ(unopened.twidth(std::string(268435455, 'x')), 2147483640);
+    EXPECT_EQ(unopened.twidth(std::string(268435456, 'x')), 2147483647);
 }
