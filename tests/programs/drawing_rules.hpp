@@ -26,6 +26,17 @@ using model::same_picture;
 
 inline image::picture black_window() { return image::picture(window_size, window_size, black); }
 
+// The blue square that the triangle programs draw first: box(180, 180) from (10, 10), both corners
+// filled, 181 x 181 pixels.
+inline const std::uint32_t square_blue = rgb(0, 0, 200);
+
+inline image::picture blue_square_window() {
+    image::picture pic = black_window();
+    for (int x = 10; x <= 190; ++x)
+        for (int y = 10; y <= 190; ++y) pic.at(x, y) = square_blue;
+    return pic;
+}
+
 inline int direction(int component) { return component > 0 ? 1 : -1; }
 
 // Paints the line from `from` to `to` the way the library's pen draws it: the k-th point is

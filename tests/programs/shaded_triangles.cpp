@@ -7,14 +7,11 @@ namespace {
 
 using namespace easel::testing;
 
-const std::uint32_t square_blue = rgb(0, 0, 200);
 constexpr int triangles = 60;
 
 // Triangle k: base (110 - k, 100)-(150 - k, 100), apex (130 - k, 80), grey 4k; later outlines cover earlier ones.
 easel::image::picture shaded_triangles() {
-    easel::image::picture pic = black_window();
-    for (int x = 10; x <= 190; ++x)
-        for (int y = 10; y <= 190; ++y) pic.at(x, y) = square_blue;
+    easel::image::picture pic = blue_square_window();
     for (int k = 0; k < triangles; ++k)
         paint_path(pic, {{110 - k, 100}, {150 - k, 100}, {130 - k, 80}, {110 - k, 100}}, grey(4 * k));
     return pic;

@@ -7,13 +7,8 @@ namespace {
 
 using namespace easel::testing;
 
-const std::uint32_t square_blue = rgb(0, 0, 200);
-
 easel::image::picture triangle_on_square() {
-    easel::image::picture pic = black_window();
-    // Both corners of the box are filled: 181 x 181 pixels.
-    for (int x = 10; x <= 190; ++x)
-        for (int y = 10; y <= 190; ++y) pic.at(x, y) = square_blue;
+    easel::image::picture pic = blue_square_window();
     paint_path(pic, {{80, 100}, {120, 100}, {100, 80}, {80, 100}}, white);
     return pic;
 }
