@@ -14,9 +14,13 @@ function(easel_target target)
   endif()
 endfunction()
 
-# A program on the library: one directory, one main.cpp.
+# A program on the library: one directory, one main.cpp (or SOURCE, a main file elsewhere).
 function(easel_program name)
-  add_executable(${name} main.cpp)
+  cmake_parse_arguments(ARG "" "SOURCE" "" ${ARGN})
+  if(NOT ARG_SOURCE)
+    set(ARG_SOURCE main.cpp)
+  endif()
+  add_executable(${name} ${ARG_SOURCE})
   target_link_libraries(${name} PRIVATE easel::graphics)
   easel_target(${name})
 endfunction()

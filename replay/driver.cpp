@@ -114,9 +114,9 @@ command order_for(const step& s) {
 bool needs_picture(const step& s) { return s.kind == step_kind::snap || s.kind == step_kind::expect; }
 
 // Plays the steps of a script against one program and works out the exit status.
-class replay {
+class script_player {
 public:
-    replay(const options& opts, std::vector<step> steps) : opts_(opts), steps_(std::move(steps)) {}
+    script_player(const options& opts, std::vector<step> steps) : opts_(opts), steps_(std::move(steps)) {}
 
     int run(const std::string& hook) {
         replayed_program program(hook, opts_.command, opts_.limit);
@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
         return exit_status::replay_failed;
     }
     try {
-        return replay(*opts, std::move(steps)).run(hook);
+        return script_player(*opts, std::move(steps)).run(hook);
     } catch (const std::runtime_error& failure) {
         say(failure.what());
         return exit_status::replay_failed;

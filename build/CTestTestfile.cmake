@@ -1,0 +1,13 @@
+# CMake generated Testfile for 
+# Source directory: /work/main
+# Build directory: /work/main/build
+# 
+# This file includes the relevant testing commands required for 
+# testing this directory and lists subdirectories to be tested as well.
+subdirs("libgraphics")
+subdirs("imagefile")
+subdirs("replay")
+subdirs("tools")
+subdirs("programs")
+subdirs("docs/examples")
+subdirs("tests")

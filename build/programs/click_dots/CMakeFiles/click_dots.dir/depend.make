@@ -1,0 +1,2 @@
+# Empty dependencies file for click_dots.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,2 @@
+# Empty dependencies file for click_polyline.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,2 @@
+# Empty dependencies file for orbit_sketch.
+# This may be replaced when dependencies are built.

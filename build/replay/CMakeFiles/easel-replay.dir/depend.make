@@ -1,0 +1,2 @@
+# Empty dependencies file for easel-replay.
+# This may be replaced when dependencies are built.

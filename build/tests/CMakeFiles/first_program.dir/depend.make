@@ -1,0 +1,2 @@
+# Empty dependencies file for first_program.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,21 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  "/work/main/tests/graphics_font.cpp" "tests/CMakeFiles/graphics_font.dir/graphics_font.cpp.o" "gcc" "tests/CMakeFiles/graphics_font.dir/graphics_font.cpp.o.d"
+  "/work/main/tests/support/surface_probe.cpp" "tests/CMakeFiles/graphics_font.dir/support/surface_probe.cpp.o" "gcc" "tests/CMakeFiles/graphics_font.dir/support/surface_probe.cpp.o.d"
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/main/build/libgraphics/CMakeFiles/easel_graphics.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")

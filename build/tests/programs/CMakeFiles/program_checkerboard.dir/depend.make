@@ -1,0 +1,2 @@
+# Empty dependencies file for program_checkerboard.
+# This may be replaced when dependencies are built.

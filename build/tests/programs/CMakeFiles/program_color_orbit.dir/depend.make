@@ -1,0 +1,2 @@
+# Empty dependencies file for program_color_orbit.
+# This may be replaced when dependencies are built.

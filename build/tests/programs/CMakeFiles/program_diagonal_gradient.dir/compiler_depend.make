@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for program_diagonal_gradient.
+# This may be replaced when dependencies are built.

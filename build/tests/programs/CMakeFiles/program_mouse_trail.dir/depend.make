@@ -1,0 +1,2 @@
+# Empty dependencies file for program_mouse_trail.
+# This may be replaced when dependencies are built.

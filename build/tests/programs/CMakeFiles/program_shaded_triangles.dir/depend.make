@@ -1,0 +1,2 @@
+# Empty dependencies file for program_shaded_triangles.
+# This may be replaced when dependencies are built.

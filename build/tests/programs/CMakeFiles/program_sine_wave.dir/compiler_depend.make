@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for program_sine_wave.
+# This may be replaced when dependencies are built.

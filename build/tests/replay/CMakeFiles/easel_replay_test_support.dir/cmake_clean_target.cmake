@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libeasel_replay_test_support.a"
+)

@@ -1,0 +1,2 @@
+# Empty dependencies file for font_sheet.
+# This may be replaced when dependencies are built.
