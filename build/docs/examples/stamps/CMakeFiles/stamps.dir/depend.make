@@ -1,2 +1,0 @@
-# Empty dependencies file for stamps.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for easel_image.
-# This may be replaced when dependencies are built.

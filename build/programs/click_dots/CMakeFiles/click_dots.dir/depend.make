@@ -1,2 +1,0 @@
-# Empty dependencies file for click_dots.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for color_trail_b.
-# This may be replaced when dependencies are built.

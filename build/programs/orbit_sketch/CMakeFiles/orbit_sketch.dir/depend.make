@@ -1,2 +1,0 @@
-# Empty dependencies file for orbit_sketch.
-# This may be replaced when dependencies are built.

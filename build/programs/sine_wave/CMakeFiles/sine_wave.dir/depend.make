@@ -1,2 +1,0 @@
-# Empty dependencies file for sine_wave.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for spark_fountain.
-# This may be replaced when dependencies are built.

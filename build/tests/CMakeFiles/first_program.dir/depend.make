@@ -1,2 +1,0 @@
-# Empty dependencies file for first_program.
-# This may be replaced when dependencies are built.

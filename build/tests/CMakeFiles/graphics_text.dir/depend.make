@@ -1,2 +1,0 @@
-# Empty dependencies file for graphics_text.
-# This may be replaced when dependencies are built.

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/graphics_commands[1]_tests.cmake")
-  include("/work/main/build/tests/graphics_commands[1]_tests.cmake")
-else()
-  add_test(graphics_commands_NOT_BUILT graphics_commands_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/graphics_font[1]_tests.cmake")
-  include("/work/main/build/tests/graphics_font[1]_tests.cmake")
-else()
-  add_test(graphics_font_NOT_BUILT graphics_font_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/graphics_keytbl[1]_tests.cmake")
-  include("/work/main/build/tests/graphics_keytbl[1]_tests.cmake")
-else()
-  add_test(graphics_keytbl_NOT_BUILT graphics_keytbl_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/imagefile_tests[1]_tests.cmake")
-  include("/work/main/build/tests/imagefile_tests[1]_tests.cmake")
-else()
-  add_test(imagefile_tests_NOT_BUILT imagefile_tests_NOT_BUILT)
-endif()

@@ -1,2 +1,0 @@
-# Empty compiler generated dependencies file for program_color_trail.
-# This may be replaced when dependencies are built.

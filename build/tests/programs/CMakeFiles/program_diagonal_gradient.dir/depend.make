@@ -1,2 +1,0 @@
-# Empty dependencies file for program_diagonal_gradient.
-# This may be replaced when dependencies are built.

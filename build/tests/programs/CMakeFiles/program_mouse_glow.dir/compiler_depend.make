@@ -1,2 +1,0 @@
-# Empty compiler generated dependencies file for program_mouse_glow.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for program_relative_triangle.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for program_rings_and_clicks.
-# This may be replaced when dependencies are built.

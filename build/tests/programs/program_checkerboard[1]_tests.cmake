@@ -1,5 +1,0 @@
-add_test([=[program_checkerboard.Checkerboard.ShowsTheWholeBoardAndKeepsItUntilClosed]=]  env [==[SDL_VIDEODRIVER=dummy]==] /work/main/build/bin/program_checkerboard [==[--gtest_filter=Checkerboard.ShowsTheWholeBoardAndKeepsItUntilClosed]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[program_checkerboard.Checkerboard.ShowsTheWholeBoardAndKeepsItUntilClosed]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests/programs SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-add_test([=[program_checkerboard.Checkerboard.SquaresChangeEveryFivePixelsStartingBlack]=]  env [==[SDL_VIDEODRIVER=dummy]==] /work/main/build/bin/program_checkerboard [==[--gtest_filter=Checkerboard.SquaresChangeEveryFivePixelsStartingBlack]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[program_checkerboard.Checkerboard.SquaresChangeEveryFivePixelsStartingBlack]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests/programs SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-set(  program_checkerboard_TESTS program_checkerboard.Checkerboard.ShowsTheWholeBoardAndKeepsItUntilClosed program_checkerboard.Checkerboard.SquaresChangeEveryFivePixelsStartingBlack)

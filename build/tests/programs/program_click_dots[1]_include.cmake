@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_click_dots[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_click_dots[1]_tests.cmake")
-else()
-  add_test(program_click_dots_NOT_BUILT program_click_dots_NOT_BUILT)
-endif()

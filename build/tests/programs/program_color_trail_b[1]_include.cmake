@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_color_trail_b[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_color_trail_b[1]_tests.cmake")
-else()
-  add_test(program_color_trail_b_NOT_BUILT program_color_trail_b_NOT_BUILT)
-endif()

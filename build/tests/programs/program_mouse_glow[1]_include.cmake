@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_mouse_glow[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_mouse_glow[1]_tests.cmake")
-else()
-  add_test(program_mouse_glow_NOT_BUILT program_mouse_glow_NOT_BUILT)
-endif()

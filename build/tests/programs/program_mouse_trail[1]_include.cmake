@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_mouse_trail[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_mouse_trail[1]_tests.cmake")
-else()
-  add_test(program_mouse_trail_NOT_BUILT program_mouse_trail_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_orbit_sketch[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_orbit_sketch[1]_tests.cmake")
-else()
-  add_test(program_orbit_sketch_NOT_BUILT program_orbit_sketch_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_relative_triangle[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_relative_triangle[1]_tests.cmake")
-else()
-  add_test(program_relative_triangle_NOT_BUILT program_relative_triangle_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_rings_and_clicks[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_rings_and_clicks[1]_tests.cmake")
-else()
-  add_test(program_rings_and_clicks_NOT_BUILT program_rings_and_clicks_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_shaded_triangles[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_shaded_triangles[1]_tests.cmake")
-else()
-  add_test(program_shaded_triangles_NOT_BUILT program_shaded_triangles_NOT_BUILT)
-endif()

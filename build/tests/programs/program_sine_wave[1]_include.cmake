@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_sine_wave[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_sine_wave[1]_tests.cmake")
-else()
-  add_test(program_sine_wave_NOT_BUILT program_sine_wave_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-add_test([=[program_sine_wave.SineWave.ShowsTheWholeWaveAndKeepsItUntilClosed]=]  env [==[SDL_VIDEODRIVER=dummy]==] /work/main/build/bin/program_sine_wave [==[--gtest_filter=SineWave.ShowsTheWholeWaveAndKeepsItUntilClosed]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[program_sine_wave.SineWave.ShowsTheWholeWaveAndKeepsItUntilClosed]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests/programs SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-add_test([=[program_sine_wave.SineWave.OneDotPerColumnBetweenRows85And114]=]  env [==[SDL_VIDEODRIVER=dummy]==] /work/main/build/bin/program_sine_wave [==[--gtest_filter=SineWave.OneDotPerColumnBetweenRows85And114]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[program_sine_wave.SineWave.OneDotPerColumnBetweenRows85And114]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests/programs SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-set(  program_sine_wave_TESTS program_sine_wave.SineWave.ShowsTheWholeWaveAndKeepsItUntilClosed program_sine_wave.SineWave.OneDotPerColumnBetweenRows85And114)

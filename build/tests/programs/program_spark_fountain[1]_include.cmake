@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_spark_fountain[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_spark_fountain[1]_tests.cmake")
-else()
-  add_test(program_spark_fountain_NOT_BUILT program_spark_fountain_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/programs/program_triangle_on_square[1]_tests.cmake")
-  include("/work/main/build/tests/programs/program_triangle_on_square[1]_tests.cmake")
-else()
-  add_test(program_triangle_on_square_NOT_BUILT program_triangle_on_square_NOT_BUILT)
-endif()

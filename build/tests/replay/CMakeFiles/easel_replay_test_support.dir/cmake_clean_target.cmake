@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libeasel_replay_test_support.a"
-)

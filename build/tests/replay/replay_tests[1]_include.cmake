@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/replay/replay_tests[1]_tests.cmake")
-  include("/work/main/build/tests/replay/replay_tests[1]_tests.cmake")
-else()
-  add_test(replay_tests_NOT_BUILT replay_tests_NOT_BUILT)
-endif()

@@ -1,2 +1,0 @@
-# Empty dependencies file for font_sheet.
-# This may be replaced when dependencies are built.
