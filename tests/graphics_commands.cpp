@@ -15,7 +15,9 @@ namespace {
 class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The one window outlives each test: open it anew and give the pen its first colour back.
         ASSERT_TRUE(gout.open(200, 200));
+        gout.set_color(255, 255, 255);
         screen = SDL_GetVideoSurface();
     }
     SDL_Surface* screen = nullptr;

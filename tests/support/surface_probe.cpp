@@ -1,5 +1,12 @@
 #include "surface_probe.hpp"
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
 namespace easel_test {
 
 namespace {
@@ -23,5 +30,26 @@ std::vector<point> lit_pixels(SDL_Surface* s) {
 }
 
 void fill(SDL_Surface* s, Uint32 value) { SDL_FillRect(s, nullptr, value); }
+
+bool in_fresh_process() {
+    static const char* const marker = "EASEL_TEST_FRESH_PROCESS";
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    const char* fresh = std::getenv(marker);
+    if (fresh && name == fresh) return true;
+    const std::string filter = "--gtest_filter=" + name;
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv(marker, name.c_str(), 1);
+        execl("/proc/self/exe", "/proc/self/exe", filter.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        ADD_FAILURE() << "could not run " << name << " in a process of its own";
+    else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        ADD_FAILURE() << name << " failed in its own process (status " << status << "); its output is above";
+    return false;
+}
 
 }  // namespace easel_test

@@ -29,4 +29,9 @@ std::vector<point> lit_pixels(SDL_Surface* s);
 // Fills s with one value.
 void fill(SDL_Surface* s, Uint32 value);
 
+// For a test that needs a process in which the library has not been used yet (its name ends in
+// _InFreshProcess): true in such a process, where the test body runs. Otherwise it runs the current
+// test alone in a new process of this test program, reports that run's failure, and returns false.
+bool in_fresh_process();
+
 }  // namespace easel_test
