@@ -5,14 +5,9 @@ namespace {
 
 using namespace easel::testing;
 
-easel::image::picture board() {
-    easel::image::picture pic = black_window();
-    for (int x = 0; x < window_size; ++x)
-        for (int y = 0; y < window_size; ++y) pic.at(x, y) = grey((x / 5 + y / 5) % 2 * 250);
-    return pic;
+TEST(Checkerboard, ShowsTheWholeBoardAndKeepsItUntilClosed) {
+    expect_still_picture(EASEL_PROGRAM, easel::model::checkerboard());
 }
-
-TEST(Checkerboard, ShowsTheWholeBoardAndKeepsItUntilClosed) { expect_still_picture(EASEL_PROGRAM, board()); }
 
 TEST(Checkerboard, SquaresChangeEveryFivePixelsStartingBlack) {
     const replay_outcome outcome = replay_and_snap(EASEL_PROGRAM, "");

@@ -1,7 +1,7 @@
 // click_polyline: the first left press puts a white dot, every later one a white line from the
 // previous press point; nothing else draws.
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // color_orbit: every event plots the circling dot for the latest tick's phase in the colour the
 // event before it set, shows it, and sets the colour for that phase.
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,15 +5,8 @@ namespace {
 
 using namespace easel::testing;
 
-easel::image::picture gradient() {
-    easel::image::picture pic = black_window();
-    for (int x = 0; x < window_size; ++x)
-        for (int y = 0; y < window_size; ++y) pic.at(x, y) = grey((x + y) % 256);
-    return pic;
-}
-
 TEST(DiagonalGradient, ShowsTheWholeGradientAndKeepsItUntilClosed) {
-    expect_still_picture(EASEL_PROGRAM, gradient());
+    expect_still_picture(EASEL_PROGRAM, easel::model::diagonal_gradient());
 }
 
 TEST(DiagonalGradient, LevelsWrapFromWhiteToBlackPast255) {

@@ -1,10 +1,10 @@
-// Expected pictures for the program tests, worked out from the library's drawing rules rather than taken
-// from a program, and the replays that every still picture goes through.
+// The replays that the program tests share, with the expected pictures of the reference model.
 #pragma once
 
 #include "image.hpp"
+#include "program_pictures.hpp"
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,55 +15,22 @@
 
 namespace easel::testing {
 
-inline constexpr int window_size = 200;
+using model::window_size;
 inline constexpr std::uint32_t black = 0x000000;
 inline constexpr std::uint32_t white = 0xffffff;
 
 using model::grey;
+using model::pen_picture;
 using model::point;
 using model::rgb;
 using model::same_picture;
 
 inline image::picture black_window() { return image::picture(window_size, window_size, black); }
 
-// The blue square that the triangle programs draw first: box(180, 180) from (10, 10), both corners
-// filled, 181 x 181 pixels.
-inline const std::uint32_t square_blue = rgb(0, 0, 200);
-
-inline image::picture blue_square_window() {
-    image::picture pic = black_window();
-    for (int x = 10; x <= 190; ++x)
-        for (int y = 10; y <= 190; ++y) pic.at(x, y) = square_blue;
-    return pic;
-}
-
-inline int direction(int component) { return component > 0 ? 1 : -1; }
-
-// Paints the line from `from` to `to` the way the library's pen draws it: the k-th point is
-// from + k main steps + floor(k * shifts / steps) side steps, both ends included.
-inline void paint_line(image::picture& pic, point from, point to, std::uint32_t colour) {
-    const int dx = to.x - from.x;
-    const int dy = to.y - from.y;
-    const bool x_major = std::abs(dx) >= std::abs(dy);
-    const int steps = x_major ? std::abs(dx) : std::abs(dy);
-    const int shifts = x_major ? std::abs(dy) : std::abs(dx);
-    for (int k = 0; k <= steps; ++k) {
-        const int side = steps == 0 ? 0 : k * shifts / steps;
-        const point p = x_major ? point{from.x + k * direction(dx), from.y + side * direction(dy)}
-                                : point{from.x + side * direction(dx), from.y + k * direction(dy)};
-        pic.at(p.x, p.y) = colour;
-    }
-}
-
 // Where the library reports a mouse position: one outside the window counts at the nearest edge.
 inline point window_position(point raw) {
     const auto into_window = [](int v) { return v < 0 ? 0 : v >= window_size ? window_size - 1 : v; };
     return {into_window(raw.x), into_window(raw.y)};
-}
-
-// Lines from corner to corner, in order, each drawn over the one before.
-inline void paint_path(image::picture& pic, const std::vector<point>& corners, std::uint32_t colour) {
-    for (std::size_t i = 0; i + 1 < corners.size(); ++i) paint_line(pic, corners[i], corners[i + 1], colour);
 }
 
 inline std::string left_click(point at) {

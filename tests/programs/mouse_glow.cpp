@@ -1,7 +1,7 @@
 // mouse_glow: every event at a new position repaints the window with a grey diamond around it,
 // 255 under the pointer and 2 levels darker per pixel of distance |dx| + |dy|.
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "program_pictures.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,10 @@
 namespace {
 
 using easel::image::picture;
+using easel::model::glow_at;
 using easel::model::grey;
 using easel::model::same_picture;
 using easel::testing::replay_session;
-
-picture glow_at(int px, int py) {
-    picture glow(200, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) glow.at(x, y) = grey(std::max(0, 255 - 2 * (std::abs(x - px) + std::abs(y - py))));
-    return glow;
-}
 
 TEST(MouseGlow, FirstEventAtTheCentreLeavesTheWindowBlack) {
     const replay_session session(EASEL_PROGRAM);

@@ -1,6 +1,6 @@
 // mouse_trail: a white line from the last position drawn to the position of every event that moved.
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

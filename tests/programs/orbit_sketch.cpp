@@ -1,7 +1,7 @@
 // orbit_sketch: the circling dot of the timer's clock, and mouse sketching in the colour of the
 // moment, sharing one pen and one colour.
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -8,13 +8,9 @@ namespace {
 using namespace easel::testing;
 
 // Base (80, 100)-(120, 100), right side up to the apex (100, 80), left side back down to where the base began.
-easel::image::picture triangle() {
-    easel::image::picture pic = black_window();
-    paint_path(pic, {{80, 100}, {120, 100}, {100, 80}, {80, 100}}, white);
-    return pic;
+TEST(RelativeTriangle, ShowsTheTriangleAndKeepsItUntilClosed) {
+    expect_still_picture(EASEL_PROGRAM, easel::model::relative_triangle());
 }
-
-TEST(RelativeTriangle, ShowsTheTriangleAndKeepsItUntilClosed) { expect_still_picture(EASEL_PROGRAM, triangle()); }
 
 TEST(RelativeTriangle, OutlineHas81PixelsAndClosesWhereTheBaseBegan) {
     const replay_outcome outcome = replay_and_snap(EASEL_PROGRAM, "");

@@ -2,30 +2,10 @@
 #include "drawing_rules.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 using namespace easel::testing;
-
-constexpr point centre{100, 100};
-
-// The point at a whole number of degrees: 3.1415 for pi, degree 0 at the bottom, truncated toward zero.
-point circle_point(point c, int radius, int degrees) {
-    const double angle = degrees / 180.0 * 3.1415;
-    const double across = radius * std::sin(angle);
-    const double down = radius * std::cos(angle);
-    return {static_cast<int>(c.x + across), static_cast<int>(c.y + down)};
-}
-
-easel::image::picture rings() {
-    easel::image::picture pic = black_window();
-    for (int ring = 0; ring < 10; ++ring)
-        for (int degree = 0; degree < 360; ++degree)
-            paint_line(pic, circle_point(centre, 10 * ring, degree), circle_point(centre, 10 * ring, degree + 1),
-                       white);
-    return pic;
-}
 
 // The polyline a user builds on the rings: the first left press puts a dot, each later one draws a line
 // from the press before.
@@ -33,16 +13,17 @@ class polyline {
 public:
     void left_press(point at) {
         const point p = window_position(at);
-        if (started_) paint_line(picture_, last_, p, white);
-        picture_.at(p.x, p.y) = white;
-        last_ = p;
+        if (started_)
+            pen_.line_to(p);
+        else
+            pen_.move_to(p);
+        pen_.dot();
         started_ = true;
     }
-    const easel::image::picture& picture() const { return picture_; }
+    const easel::image::picture& picture() const { return pen_.picture(); }
 
 private:
-    easel::image::picture picture_ = rings();
-    point last_{};
+    pen_picture pen_ = easel::model::concentric_rings();
     bool started_ = false;
 };
 
@@ -53,7 +34,7 @@ void expect_polyline_after_each_press(const std::vector<point>& presses) {
 TEST(RingsAndClicks, ShowsTheTenCirclesBeforeAnyInput) {
     const replay_outcome outcome = replay_and_snap(EASEL_PROGRAM, "");
     ASSERT_EQ(outcome.result.status, 0) << outcome.result.errors;
-    EXPECT_TRUE(same_picture(outcome.shown, rings()));
+    EXPECT_TRUE(same_picture(outcome.shown, easel::model::concentric_rings().picture()));
 
     // Radius 10: degrees 0, 1, 90, 180 and 270. Truncation, and a sine just below 1, keep the right at 109.
     for (const point p : {point{100, 110}, point{100, 109}, point{109, 100}, point{100, 90}, point{90, 99}})

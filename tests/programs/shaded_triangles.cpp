@@ -6,19 +6,10 @@
 namespace {
 
 using namespace easel::testing;
-
-constexpr int triangles = 60;
-
-// Triangle k: base (110 - k, 100)-(150 - k, 100), apex (130 - k, 80), grey 4k; later outlines cover earlier ones.
-easel::image::picture shaded_triangles() {
-    easel::image::picture pic = blue_square_window();
-    for (int k = 0; k < triangles; ++k)
-        paint_path(pic, {{110 - k, 100}, {150 - k, 100}, {130 - k, 80}, {110 - k, 100}}, grey(4 * k));
-    return pic;
-}
+using easel::model::square_blue;
 
 TEST(ShadedTriangles, ShowsAllSixtyOutlinesAndKeepsThemUntilClosed) {
-    expect_still_picture(EASEL_PROGRAM, shaded_triangles());
+    expect_still_picture(EASEL_PROGRAM, easel::model::shaded_triangles());
 }
 
 TEST(ShadedTriangles, OutlinesMergeIntoAShadedTrapezoid) {

@@ -2,19 +2,10 @@
 #include "drawing_rules.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 using namespace easel::testing;
-
-int wave_row(int x) { return static_cast<int>(std::sin(x / 10.0) * 15.0 + 100.0); }
-
-easel::image::picture wave() {
-    easel::image::picture pic = black_window();
-    for (int x = 0; x < window_size; ++x) pic.at(x, wave_row(x)) = white;
-    return pic;
-}
 
 // The rows of the white pixels of each column, as shown.
 std::vector<std::vector<int>> white_rows(const easel::image::picture& shown) {
@@ -25,7 +16,9 @@ std::vector<std::vector<int>> white_rows(const easel::image::picture& shown) {
     return columns;
 }
 
-TEST(SineWave, ShowsTheWholeWaveAndKeepsItUntilClosed) { expect_still_picture(EASEL_PROGRAM, wave()); }
+TEST(SineWave, ShowsTheWholeWaveAndKeepsItUntilClosed) {
+    expect_still_picture(EASEL_PROGRAM, easel::model::sine_wave());
+}
 
 TEST(SineWave, OneDotPerColumnBetweenRows85And114) {
     const replay_outcome outcome = replay_and_snap(EASEL_PROGRAM, "");

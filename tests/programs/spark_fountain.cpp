@@ -3,7 +3,7 @@
 // replay the same physics with the same unseeded rand() sequence.
 #include "exit_status.hpp"
 #include "replay_session.hpp"
-#include "screen_model.hpp"
+#include "reference_model.hpp"
 
 #include <gtest/gtest.h>
 

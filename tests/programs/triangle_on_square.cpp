@@ -6,15 +6,10 @@
 namespace {
 
 using namespace easel::testing;
-
-easel::image::picture triangle_on_square() {
-    easel::image::picture pic = blue_square_window();
-    paint_path(pic, {{80, 100}, {120, 100}, {100, 80}, {80, 100}}, white);
-    return pic;
-}
+using easel::model::square_blue;
 
 TEST(TriangleOnSquare, ShowsTheTriangleOnTheSquareAndKeepsItUntilClosed) {
-    expect_still_picture(EASEL_PROGRAM, triangle_on_square());
+    expect_still_picture(EASEL_PROGRAM, easel::model::triangle_on_square());
 }
 
 TEST(TriangleOnSquare, SquareIsInsetBy10AtTheTopLeftAnd9AtTheBottomRight) {

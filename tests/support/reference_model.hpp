@@ -1,7 +1,8 @@
-// What a program's screen should look like, worked out independently of the library: a picture with
-// a pen that follows the library's drawing rules (edges refuse moves, lines stop at the edge, boxes
-// whose far corner lies outside are not drawn), the colour wave of the timer programs, and a
-// comparison that names the first pixels that differ.
+// The tests' one model of what a screen should look like, worked out independently of the library: a
+// picture with a pen that follows the library's drawing rules (edges refuse moves, lines stop at the
+// edge, boxes whose far corner lies outside are not drawn), the colour wave of the timer programs, and
+// a comparison that names the first pixels that differ. The program tests use it directly and the
+// end-to-end checks through the reference_picture tool.
 #pragma once
 
 #include "image.hpp"
@@ -14,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace easel::model {
 
@@ -50,12 +53,16 @@ inline point orbit_point(int phase) {
 // A black picture with the pen at its centre, drawing white until told otherwise.
 class pen_picture {
 public:
-    pen_picture(int width, int height) : picture_(width, height), pen_x_(width / 2), pen_y_(height / 2) {}
+    pen_picture(int width, int height) : pen_picture(image::picture(width, height)) {}
+    // Drawing over a picture that is already there, the pen at its centre.
+    explicit pen_picture(image::picture start)
+        : picture_(std::move(start)), pen_x_(picture_.width / 2), pen_y_(picture_.height / 2) {}
 
     const image::picture& picture() const { return picture_; }
     int pen_x() const { return pen_x_; }
 
     void set_colour(std::uint32_t colour) { colour_ = colour; }
+    void color(int r, int g, int b) { set_colour(rgb(r, g, b)); }
 
     bool move(int dx, int dy) {
         const int x = pen_x_ + dx;
@@ -87,6 +94,14 @@ public:
         }
     }
     void line_to(int x, int y) { line(x - pen_x_, y - pen_y_); }
+    void move_to(point p) { move_to(p.x, p.y); }
+    void line_to(point p) { line_to(p.x, p.y); }
+
+    // A polyline: the pen moves to the first corner, then draws to each next one.
+    void path(std::initializer_list<point> corners) {
+        move_to(*corners.begin());
+        for (auto corner = corners.begin() + 1; corner != corners.end(); ++corner) line_to(*corner);
+    }
 
     void box(int dx, int dy) {
         const int x0 = pen_x_;
