@@ -1,10 +1,11 @@
 """What each program must show in a real window, checked on screenshots after real input."""
 
-import math
 import time
 from collections import defaultdict
 
-from picture import BLACK, HUE_CYCLE, WHITE, Canvas, Image, describe_difference, grey, hex_colour, orbit_point
+import reference
+from picture import BLACK, WHITE, Image, describe_difference, grey, hex_colour
+from reference import Canvas
 from xsession import Failure, NotYet, XServer, wait_for
 
 WINDOW = 200
@@ -34,8 +35,8 @@ TRAIL_SCRIPT = (("move", 150, 60), ("click", 1), ("click", 3), ("move", 30, 40),
 ORBIT_SKETCH_SCRIPT = (("move", 140, 90), ("click", 1), ("move", 70, 130), ("key", "a"),
                        ("move", 120, 60), ("click", 4), ("move", 90, 110))
 
-# Every place the orbiting dot can stand during a run of up to a minute.
-ORBIT = frozenset(orbit_point(phase) for phase in range(6000))
+# The orbiting dot's phases in a run of up to a minute.
+ORBIT_PHASES = 6000
 ORBIT_DOTS = 40
 SPARK_TOP_ROW = 128
 SPARK_LEFT_COLUMN = 196
@@ -77,9 +78,9 @@ def visited_points(script):
 
 # --- Static pictures ---------------------------------------------------------------------------------
 
-def static_picture_check(name, draw):
+def static_picture_check(name):
     def check(bin_dir):
-        expected = draw()
+        expected = reference.still(name)
         with XServer(bin_dir) as server:
             window = start(server, name)
             wait_for_picture(window, expected, f"the picture of {name}")
@@ -87,77 +88,6 @@ def static_picture_check(name, draw):
             expect_unchanged(window, expected, "after mouse and key input")
             window.close()
     return check
-
-
-def checkerboard():
-    return Image.from_function(WINDOW, WINDOW, lambda x, y: grey((x // 5 + y // 5) % 2 * 250))
-
-
-def diagonal_gradient():
-    return Image.from_function(WINDOW, WINDOW, lambda x, y: grey(x + y))
-
-
-def sine_wave():
-    canvas = Canvas()
-    for x in range(WINDOW):
-        canvas.move_to(x, int(math.sin(x / 10.0) * 15.0 + 100.0))
-        canvas.dot()
-    return canvas.image
-
-
-def upward_triangle(canvas):
-    """Base 41 pixels wide left and right of the pen, apex 20 rows up; the pen ends at the left corner."""
-    canvas.move(-20, 0)
-    canvas.line(40, 0)
-    canvas.line(-20, -20)
-    canvas.line(-20, 20)
-
-
-def blue_square(canvas):
-    canvas.move_to(10, 10)
-    canvas.color(0, 0, 200)
-    canvas.box(180, 180)
-
-
-def relative_triangle():
-    canvas = Canvas()
-    upward_triangle(canvas)
-    return canvas.image
-
-
-def triangle_on_square():
-    canvas = Canvas()
-    blue_square(canvas)
-    canvas.move_to(*CENTRE)
-    canvas.color(255, 255, 255)
-    upward_triangle(canvas)
-    return canvas.image
-
-
-def shaded_triangles():
-    canvas = Canvas()
-    blue_square(canvas)
-    canvas.move_to(130, 100)
-    for step in range(60):
-        canvas.color(4 * step, 4 * step, 4 * step)
-        upward_triangle(canvas)
-        canvas.move(20, 0)
-        canvas.move(-1, 0)
-    return canvas.image
-
-
-def circle_point(cx, cy, radius, degree):
-    angle = degree / 180 * 3.1415
-    return int(cx + radius * math.sin(angle)), int(cy + radius * math.cos(angle))
-
-
-def concentric_circles():
-    canvas = Canvas()
-    for ring in range(10):
-        for degree in range(360):
-            canvas.move_to(*circle_point(*CENTRE, ring * 10, degree))
-            canvas.line_to(*circle_point(*CENTRE, ring * 10, degree + 1))
-    return canvas
 
 
 # --- Clicks ----------------------------------------------------------------------------------------
@@ -208,10 +138,6 @@ def check_mouse_trail(bin_dir):
         window.close()
 
 
-def glow(px, py):
-    return Image.from_function(WINDOW, WINDOW, lambda x, y: grey(max(0, 255 - 2 * (abs(x - px) + abs(y - py)))))
-
-
 def check_mouse_glow(bin_dir):
     with XServer(bin_dir) as server:
         window = start(server, "mouse_glow")
@@ -219,7 +145,7 @@ def check_mouse_glow(bin_dir):
         wait_for_picture(window, Image(WINDOW, WINDOW), "a black window while the pointer rests at the centre")
         for step, centre in ((("move", 40, 160), (40, 160)), (("key", "a"), (0, 0)), (("move", 199, 0), (199, 0))):
             window.act(step)
-            wait_for_picture(window, glow(*centre), f"the glow around {centre} after {step}")
+            wait_for_picture(window, reference.glow(*centre), f"the glow around {centre} after {step}")
         window.close()
 
 
@@ -230,7 +156,7 @@ def labelled_segments(start_point, points):
     canvas = Canvas()
     canvas.move_to(*start_point)
     for number, point in enumerate(points, 1):
-        canvas.colour = number
+        canvas.pixel_value(number)
         canvas.line_to(*point)
     return canvas.image
 
@@ -258,7 +184,7 @@ def trail_problem(actual, segments, allowed, dots=frozenset(), optional_segment=
 
 def orbit_problem(actual, minimum_dots):
     """Why the orbit does not (yet) show at least minimum_dots dots with at most one white one."""
-    colours = [actual[point] for point in ORBIT if actual[point] != BLACK]
+    colours = [actual[point] for point in reference.orbit(ORBIT_PHASES) if actual[point] != BLACK]
     if colours.count(WHITE) > 1:
         return f"{colours.count(WHITE)} dots are white; only the first dot may be"
     if len(colours) < minimum_dots:
@@ -283,7 +209,7 @@ def color_trail_check(name):
             expect_pointer_at_centre(window)
             window.act(*TRAIL_SCRIPT)
             wait_for("the trail along the pointer's path, one colour of the cycle per segment",
-                     probe_for(lambda: trail_problem(window.capture(), segments, HUE_CYCLE)), PICTURE_TIMEOUT)
+                     probe_for(lambda: trail_problem(window.capture(), segments, reference.hue_cycle())), PICTURE_TIMEOUT)
             window.close()
     return check
 
@@ -292,7 +218,8 @@ def orbit_with_sketch(window, segments, minimum_dots, optional_segment=None):
     """A wait_for probe: the orbit's dots and the sketched segments, all in colours of the cycle."""
     def problem():
         picture = window.capture()
-        return (trail_problem(picture, segments, HUE_CYCLE | {WHITE}, ORBIT, optional_segment)
+        return (trail_problem(picture, segments, reference.hue_cycle() | {WHITE}, reference.orbit(ORBIT_PHASES),
+                              optional_segment)
                 or orbit_problem(picture, minimum_dots))
     return probe_for(problem)
 
@@ -429,15 +356,15 @@ CHECKS = {
     "color_trail": color_trail_check("color_trail"),
     "color_orbit": check_color_orbit,
     "color_trail_b": color_trail_check("color_trail_b"),
-    "triangle_on_square": static_picture_check("triangle_on_square", triangle_on_square),
-    "rings_and_clicks": click_check("rings_and_clicks", concentric_circles, add_click_polyline),
-    "shaded_triangles": static_picture_check("shaded_triangles", shaded_triangles),
-    "checkerboard": static_picture_check("checkerboard", checkerboard),
+    "triangle_on_square": static_picture_check("triangle_on_square"),
+    "rings_and_clicks": click_check("rings_and_clicks", lambda: Canvas("concentric_rings"), add_click_polyline),
+    "shaded_triangles": static_picture_check("shaded_triangles"),
+    "checkerboard": static_picture_check("checkerboard"),
     "click_polyline": click_check("click_polyline", Canvas, add_click_polyline),
     "mouse_trail": check_mouse_trail,
-    "relative_triangle": static_picture_check("relative_triangle", relative_triangle),
-    "sine_wave": static_picture_check("sine_wave", sine_wave),
-    "diagonal_gradient": static_picture_check("diagonal_gradient", diagonal_gradient),
+    "relative_triangle": static_picture_check("relative_triangle"),
+    "sine_wave": static_picture_check("sine_wave"),
+    "diagonal_gradient": static_picture_check("diagonal_gradient"),
     "mouse_glow": check_mouse_glow,
     "click_dots": click_check("click_dots", Canvas, add_click_dots),
     "non_ascii_keys": check_non_ascii_keys,

@@ -1,6 +1,5 @@
-"""Pictures: screenshots read from xwd dumps, and the pictures the programs are expected to draw."""
+"""Pictures: screenshots read from xwd dumps, and how two pictures differ."""
 
-import math
 import struct
 import sys
 from array import array
@@ -29,10 +28,6 @@ class Image:
         self.width = width
         self.height = height
         self.pixels = pixels if pixels is not None else array("I", [BLACK]) * (width * height)
-
-    @classmethod
-    def from_function(cls, width, height, colour_at):
-        return cls(width, height, array("I", (colour_at(x, y) for y in range(height) for x in range(width))))
 
     def __getitem__(self, point):
         x, y = point
@@ -89,79 +84,3 @@ def parse_xwd(data):
             words.byteswap()
         pixels.extend(word & WHITE for word in words)
     return Image(width, height, pixels)
-
-
-class Canvas:
-    """The library's pen and drawing rules, giving the exact picture a sequence of commands makes."""
-
-    def __init__(self, width=200, height=200):
-        self.image = Image(width, height)
-        self.x = width // 2
-        self.y = height // 2
-        self.colour = WHITE
-
-    def color(self, red, green, blue):
-        self.colour = rgb(red, green, blue)
-
-    def move(self, dx, dy):
-        x, y = self.x + dx, self.y + dy
-        if not (0 <= x < self.image.width and 0 <= y < self.image.height):
-            return False
-        self.x, self.y = x, y
-        return True
-
-    def move_to(self, x, y):
-        self.move(x - self.x, y - self.y)
-
-    def dot(self):
-        self.image[self.x, self.y] = self.colour
-
-    def line(self, dx, dy):
-        """Steps along the major axis; the error term starts at 0, and the line stops at the edge."""
-        x_major = abs(dx) >= abs(dy)
-        steps, shifts = (abs(dx), abs(dy)) if x_major else (abs(dy), abs(dx))
-        xdir = 1 if dx > 0 else -1
-        ydir = 1 if dy > 0 else -1
-        straight = (xdir, 0) if x_major else (0, ydir)
-        diagonal = (xdir, ydir)
-        self.dot()
-        error = 0
-        for _ in range(steps):
-            error += shifts
-            if error >= steps:
-                error -= steps
-                step = diagonal
-            else:
-                step = straight
-            if not self.move(*step):
-                return
-            self.dot()
-
-    def line_to(self, x, y):
-        self.line(x - self.x, y - self.y)
-
-    def box(self, dx, dy):
-        x0, y0 = self.x, self.y
-        if not self.move(dx, dy):
-            return
-        for y in range(min(y0, self.y), max(y0, self.y) + 1):
-            for x in range(min(x0, self.x), max(x0, self.x) + 1):
-                self.image[x, y] = self.colour
-
-
-def wave(n):
-    return int(math.sin(n * 3.1415 / 128) * 128 + 128)
-
-
-def hue_cycle_colour(phase):
-    """The colour the timer programs take for a phase: one sine wave, a third apart per channel."""
-    return rgb(wave(phase % 256), wave((phase + 85) % 256), wave((phase + 170) % 256))
-
-
-HUE_CYCLE = frozenset(hue_cycle_colour(phase) for phase in range(256))
-
-
-def orbit_point(phase):
-    """Where the circling dot stands at a phase (clock time in units of 10 ms)."""
-    angle = phase / 43
-    return int(math.sin(angle) * 70 + 100), int(math.cos(angle) * 70 + 100)

@@ -14,6 +14,7 @@ import time
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
+import reference  # noqa: E402
 from checks import CHECKS  # noqa: E402
 from xsession import X_TOOLS, Failure  # noqa: E402
 
@@ -42,6 +43,7 @@ def main():
     if reason:
         print(f"SKIPPED: end-to-end checks need an X server to run in: {reason}")
         return SKIPPED
+    reference.use_tools_in(arguments.bin_dir)
     failed = []
     for name in arguments.checks or CHECKS:
         started = time.monotonic()
