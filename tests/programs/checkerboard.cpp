@@ -1,5 +1,5 @@
 // The checkerboard: 5 x 5 squares of black and grey 250, black in the top-left corner.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Click dots: every press of the left button puts one white pixel where the pen moves to.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The diagonal gradient: grey level x + y, of which the colour keeps only the low 8 bits.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The relative triangle: drawn from the centre, where open leaves the pen, in the first pen colour, white.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Rings and clicks: ten circles of 360 chords each, then a polyline through the left presses.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The shaded triangles: sixty outlines on the blue square, each one pixel further left and 4 grey levels lighter.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The sine wave: one white dot per column at row trunc(sin(x / 10) * 15 + 100).
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The triangle on the blue square: box(180, 180) from (10, 10), then the white outline around the centre.
-#include "drawing_rules.hpp"
+#include "program_replays.hpp"
 
 #include <algorithm>
 
