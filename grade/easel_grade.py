@@ -181,6 +181,7 @@ class control_group:
                                              "memory.swap.max": 0})
             else:
                 self.make("/sys/fs/cgroup/pids", {"pids.max": limits["processes"]})
+                self.make("/sys/fs/cgroup/cpu", {})  # a share of its own, however many processes it has
                 self.make("/sys/fs/cgroup/memory", {"memory.limit_in_bytes": limits["memory"]})
         except OSError:
             self.remove()
@@ -365,11 +366,16 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
     command = [REPLAY, "--timeout", str(timeout), graded_script, "--"] + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM]
     status, limit_hit, seconds = run_bounded(command, result_dir, RUN_LIMITS, output_path)
     output = open(output_path, "rb").read()
-    grade, reason = limit_hit or replay_grade(status, output)
+    grade, reason = limit_hit or disk_full(run_dir) or replay_grade(status, output)
     pixels = re.findall(rb"(\d+) pixel\(s\) differ", output)
     return {"script": stem(script), "status": grade, "reason": reason,
             "pixels": sum(int(count) for count in pixels) if grade == "differs" else "",
             "seconds": round(seconds, 3)}
+
+
+def disk_full(run_dir):
+    space = os.statvfs(run_dir)
+    return ("disk-limit", "the disk is full") if space.f_bavail * space.f_frsize < MB else None
 
 
 def fresh_copy(source, target):

@@ -1,3 +1,4 @@
+// Ada's answer to the square exercise.
 #include "graphics.hpp"
 using namespace easel;
 

@@ -1,3 +1,4 @@
+// Cy's answer: a list that was never made.
 #include "graphics.hpp"
 using namespace easel;
 

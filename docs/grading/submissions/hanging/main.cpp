@@ -1,3 +1,4 @@
+// Dee's answer: clearing never ends.
 #include "graphics.hpp"
 using namespace easel;
 

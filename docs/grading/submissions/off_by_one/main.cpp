@@ -1,3 +1,4 @@
+// Ben's answer: the square one pixel too large.
 #include "graphics.hpp"
 using namespace easel;
 
