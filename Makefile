@@ -1,7 +1,7 @@
 # Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
 #                make test    build and run the whole test suite, headless
-# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make fuzz
-#                (FUZZ_SECONDS per target), make clean.
+# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make bench-grade
+#                (easel-grade on a class of 100), make fuzz (FUZZ_SECONDS per target), make clean.
 # SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
 
 DEMO ?= orbit_sketch
@@ -17,12 +17,13 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
 
 RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
-TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libbenchmark-dev python3 xvfb xdotool x11-utils x11-apps \
+GRADE_PACKAGES = python3 bubblewrap parallel
+TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev xvfb xdotool x11-utils x11-apps \
                 x11-xserver-utils xauth imagemagick libx11-dev
 
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
 
-.PHONY: run test gallery bench fuzz build deps-run deps-test clean
+.PHONY: run test gallery bench bench-grade fuzz build deps-run deps-test clean
 
 run: deps-run build
 	@sh tools/run-demo.sh $(BUILD) $(DEMO)
@@ -37,6 +38,9 @@ bench: deps-test
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON
 	cmake --build build-bench -j$(JOBS) --target easel_bench
 	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench
+
+bench-grade: deps-test build
+	sh bench/grade_bench.sh $(BUILD)
 
 fuzz:
 	@sh tools/install-packages.sh $(FUZZ_PACKAGES)

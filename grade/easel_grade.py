@@ -109,11 +109,10 @@ def rewritten(script_path, expect_line):
 def grading_expect(expected_dir, run_dir):
     """An `expect` on the staged expected picture; a saved file is read from the program's directory."""
     def line(arguments):
-        parts = [quoted(os.path.join(expected_dir, os.path.basename(arguments[0])))]
+        parts = ["expect", quoted(os.path.join(expected_dir, os.path.basename(arguments[0])))]
         if saved_file(arguments):
-            parts += ["from", quoted(os.path.join(run_dir, saved_file(arguments)))]
-            arguments = arguments[2:]
-        return " ".join(["expect"] + parts + arguments[1:])
+            return " ".join(parts + ["from", quoted(os.path.join(run_dir, saved_file(arguments)))] + arguments[3:])
+        return " ".join(parts + arguments[1:])
     return line
 
 
@@ -177,6 +176,7 @@ class control_group:
         self.dirs, self.name = [], "easel-grade-%d-%d" % (os.getpid(), time.monotonic_ns())
         try:
             if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
+                self.delegate("/sys/fs/cgroup", "+pids +memory +cpu")
                 self.make("/sys/fs/cgroup", {"pids.max": limits["processes"], "memory.max": limits["memory"],
                                              "memory.swap.max": 0})
             else:
@@ -185,6 +185,15 @@ class control_group:
                 self.make("/sys/fs/cgroup/memory", {"memory.limit_in_bytes": limits["memory"]})
         except OSError:
             self.remove()
+
+    @staticmethod
+    def delegate(root, controllers):
+        """Lets the groups under root use the controllers (cgroup v2); already so on most machines."""
+        try:
+            with open(os.path.join(root, "cgroup.subtree_control"), "w") as control:
+                control.write(controllers)
+        except OSError:
+            pass
 
     def make(self, root, settings):
         path = os.path.join(root, self.name)
@@ -436,12 +445,11 @@ def in_private_mounts(argv):
     """As root, runs this command again in a mount namespace of its own, where its scratch tmpfs lives."""
     if os.getuid() != 0 or os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS"):
         return
+    private = ["unshare", "--mount", "--propagation", "private"]
+    if not shutil.which("unshare") or subprocess.run(private + ["true"], stderr=subprocess.DEVNULL).returncode != 0:
+        return
     os.environ["EASEL_GRADE_PRIVATE_MOUNTS"] = "1"
-    try:
-        os.execvp("unshare", ["unshare", "--mount", "--propagation", "private", sys.executable,
-                              os.path.abspath(__file__)] + argv)
-    except OSError:
-        os.environ["EASEL_GRADE_PRIVATE_MOUNTS"] = "0"
+    os.execvp("unshare", private + [sys.executable, os.path.abspath(__file__)] + argv)
 
 
 # ---------------------------------------------------------------------------------------------- commands
@@ -498,6 +506,11 @@ def run(args):
         raise SystemExit("easel-grade: no submission (a directory with .cpp files) in " + args.submissions_dir)
     if not scripts_of(args.tests_dir):
         raise SystemExit("easel-grade: no *.replay script in " + args.tests_dir)
+    missing = [arguments[0] for script in scripts_of(args.tests_dir) for _, arguments in expectations(script)
+               if not os.path.isfile(os.path.join(args.tests_dir, arguments[0]))]
+    if missing:
+        raise SystemExit("easel-grade: expected pictures missing in %s (run easel-grade reference first): %s"
+                         % (args.tests_dir, " ".join(missing)))
     out = os.path.abspath(args.out_dir)
     for part in ("tests", "submissions", "results"):
         shutil.rmtree(os.path.join(out, part), ignore_errors=True)
@@ -525,10 +538,7 @@ def distribute(names, out, args):
                     "--return", "results/{}", "--cleanup"]
     command = (["parallel", "--will-cite", "--halt", "never"] + options + job
                + ["job", "--timeout", str(args.timeout), "tests", "submissions/{}", "results/{}", ":::"] + names)
-    try:
-        subprocess.run(command, cwd=out, check=False)
-    except FileNotFoundError:
-        raise SystemExit("easel-grade: GNU parallel is not installed (Debian package parallel)")
+    subprocess.run(command, cwd=out, check=False)
 
 
 def result_of(out, name):
@@ -586,7 +596,7 @@ def build_cell(record):
 def cell(record, script, run, out):
     if run["status"] == "passed":
         return '<td class="ok">passed</td>'
-    if not run["seconds"] and run["seconds"] != 0:
+    if record["build"]["status"] != "built":
         return '<td class="bad">%s</td>' % html.escape(run["status"])
     base = "results/%s/%s/" % (record["submission"], script)
     pictures = []
@@ -643,8 +653,15 @@ def parse(argv):
     return parser.parse_args(argv)
 
 
+def require(tools):
+    missing = [package for tool, package in tools if not shutil.which(tool)]
+    if missing:
+        raise SystemExit("easel-grade: needs the Debian package(s) " + " ".join(missing))
+
+
 def main(argv):
     args = parse(argv)
+    require([("bwrap", "bubblewrap"), ("g++", "g++")] + ([("parallel", "parallel")] if args.command == "run" else []))
     if args.command in ("reference", "job"):
         in_private_mounts(argv)
     return {"reference": reference, "run": run, "job": job}[args.command](args)
