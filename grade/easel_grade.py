@@ -4,7 +4,7 @@
     easel-grade reference SOLUTION_DIR TESTS_DIR [--timeout SECONDS]
     easel-grade run TESTS_DIR SUBMISSIONS_DIR OUT_DIR [--jobs N] [--sshlogin LOGINS] [--timeout SECONDS]
 
-docs/grading.md tells the teacher's side; grade/README.md how it works.
+docs/grading.md is the manual; grade/README.md tells how it works.
 """
 
 import argparse
@@ -176,7 +176,7 @@ class control_group:
         self.dirs, self.name = [], "easel-grade-%d-%d" % (os.getpid(), time.monotonic_ns())
         try:
             if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
-                self.delegate("/sys/fs/cgroup", "+pids +memory +cpu")
+                self.delegate("/sys/fs/cgroup", ["+pids", "+memory", "+cpu"])
                 self.make("/sys/fs/cgroup", {"pids.max": limits["processes"], "memory.max": limits["memory"],
                                              "memory.swap.max": 0})
             else:
@@ -189,11 +189,12 @@ class control_group:
     @staticmethod
     def delegate(root, controllers):
         """Lets the groups under root use the controllers (cgroup v2); already so on most machines."""
-        try:
-            with open(os.path.join(root, "cgroup.subtree_control"), "w") as control:
-                control.write(controllers)
-        except OSError:
-            pass
+        for controller in controllers:
+            try:
+                with open(os.path.join(root, "cgroup.subtree_control"), "w") as control:
+                    control.write(controller)
+            except OSError:
+                pass
 
     def make(self, root, settings):
         path = os.path.join(root, self.name)
@@ -213,8 +214,8 @@ class control_group:
             try:
                 for line in open(os.path.join(path, file_name)):
                     name, _, value = line.partition(" ")
-                    if name == key or not key:
-                        return int(value or name)
+                    if name == key:
+                        return int(value)
             except (OSError, ValueError):
                 continue
         return 0
@@ -222,7 +223,7 @@ class control_group:
     def limit_hit(self):
         if self.counter("pids.events", "max"):
             return "process-limit", "process limit reached (fork refused)"
-        if self.counter("memory.events", "oom_kill") or self.counter("memory.failcnt", ""):
+        if self.counter("memory.events", "oom_kill") or self.counter("memory.oom_control", "oom_kill"):
             return "memory-limit", "memory limit reached"
         return None
 
@@ -284,7 +285,10 @@ def run_bounded(command, cwd, limits, output_path):
         if limit_hit:
             os.killpg(process.pid, signal.SIGKILL)
         status = wait_within(process, started + limits["wall"])
-        limit_hit = limit_hit or (status is None and ("wall-limit", "wall time limit reached")) or group.limit_hit()
+        if status is None:
+            limit_hit = ("wall-limit", "wall time limit reached")
+        elif status != 0 and not limit_hit:
+            limit_hit = group.limit_hit()
     finally:
         group.remove()
     with open(output_path, "wb") as output:
@@ -349,15 +353,19 @@ def build(build_dir, result_dir):
     return {"status": grade, "reason": reason, "seconds": round(seconds, 3)}
 
 
+def differing_pixels(output):
+    """The pixels easel-replay found differing, over every `expect` of the run."""
+    return sum(int(count) for count in re.findall(rb"(\d+) pixel\(s\) differ", output))
+
+
 def replay_grade(status, output):
     """The grade and its reason from easel-replay's status, its messages and the program's own status."""
     if status == 0:
         return "passed", ""
     if status in REPLAY_STATUSES:
         grade, reason = REPLAY_STATUSES[status]
-        if status == 3:
-            pixels = sum(int(count) for count in re.findall(rb"(\d+) pixel\(s\) differ", output))
-            reason = "%d pixel(s) differ" % pixels if pixels else reason
+        if status == 3 and differing_pixels(output):
+            reason = "%d pixel(s) differ" % differing_pixels(output)
         return grade, reason
     # bubblewrap reports a program killed by signal N as status 128 + N.
     if status > 128 and status - 128 in signal.valid_signals():
@@ -375,10 +383,9 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
     command = [REPLAY, "--timeout", str(timeout), graded_script, "--"] + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM]
     status, limit_hit, seconds = run_bounded(command, result_dir, RUN_LIMITS, output_path)
     output = open(output_path, "rb").read()
-    grade, reason = limit_hit or disk_full(run_dir) or replay_grade(status, output)
-    pixels = re.findall(rb"(\d+) pixel\(s\) differ", output)
+    grade, reason = limit_hit or (status != 0 and disk_full(run_dir)) or replay_grade(status, output)
     return {"script": stem(script), "status": grade, "reason": reason,
-            "pixels": sum(int(count) for count in pixels) if grade == "differs" else "",
+            "pixels": differing_pixels(output) if grade == "differs" else "",
             "seconds": round(seconds, 3)}
 
 

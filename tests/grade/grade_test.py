@@ -16,7 +16,7 @@ import tempfile
 from html.parser import HTMLParser
 
 SKIPPED = 77
-TIMEOUT = ["--timeout", "2"]
+TIMEOUT = ["--timeout", "3"]
 
 
 def fail(message):
