@@ -4,9 +4,10 @@ function(easel_target target)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   if(EASEL_SANITIZE)
-    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
-                                             -fno-omit-frame-pointer)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    # GCC leaves float-cast-overflow out of undefined.
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined,float-cast-overflow
+                                             -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined,float-cast-overflow)
   endif()
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")

@@ -10,7 +10,9 @@
 // Nothing here throws or prints: failures show as a false result or as nothing drawn.
 #pragma once
 
+#include <cmath>
 #include <string>
+#include <type_traits>
 
 struct SDL_Surface;
 
@@ -226,57 +228,95 @@ inline bool vector_to(const canvas& out, int pos_x, int pos_y, int& vec_x, int& 
     vec_y = static_cast<int>(dy);
     return true;
 }
+
+// A number given to a command, as the int the command keeps. Integers keep their low 32 bits, as
+// converting them to int does. A floating value is truncated toward zero; one that no int holds
+// (NaN, infinite, out of range) refuses the command and keeps its truncation modulo 2^32 (0 for
+// NaN and infinities), whose low 8 bits are what a colour component needs.
+struct arg {
+    int value = 0;
+    bool refused = false;
+
+    template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, bool> = true>
+    arg(T v) {
+        if constexpr (std::is_floating_point_v<T>) {
+            refused = !(v > -2147483649.0 && v < 2147483648.0);
+            const auto wrapped = std::fmod(v, 4294967296.0);
+            value = std::isnan(wrapped) ? 0 : static_cast<int>(static_cast<long long>(wrapped));
+        } else {
+            value = static_cast<int>(v);
+        }
+    }
+};
 }  // namespace detail
+
+// Every number a command takes may be of any arithmetic type; a floating one is truncated toward
+// zero. A floating number that no int holds (NaN, infinite, out of range) makes the command do
+// nothing, as a target outside the canvas does; as a colour component it counts modulo 256 (NaN
+// and infinities give 0).
 
 struct color {
     int red, green, blue;
-    color(int r, int g, int b) : red(r), green(g), blue(b) {}
+    color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
     void operator()(canvas& out) const { out.set_color(red, green, blue); }
 };
 
 struct move {
     int vec_x, vec_y;
-    move(int x, int y) : vec_x(x), vec_y(y) {}
-    void operator()(canvas& out) const { out.move_point(vec_x, vec_y); }
+    bool refused;
+    move(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
+    void operator()(canvas& out) const {
+        if (!refused) out.move_point(vec_x, vec_y);
+    }
 };
 
-// Positions are unsigned so that any computed value can be passed; they are kept bit for bit,
-// so a negative result arrives as a negative position and is refused.
+// Integer positions are kept bit for bit, so a negative one arrives as a negative position and is
+// refused.
 struct move_to {
     int pos_x, pos_y;
-    move_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    bool refused;
+    move_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
     void operator()(canvas& out) const {
         int vec_x = 0, vec_y = 0;
-        if (detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.move_point(vec_x, vec_y);
+        if (!refused && detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.move_point(vec_x, vec_y);
     }
 };
 
 struct line {
     int vec_x, vec_y;
-    line(int x, int y) : vec_x(x), vec_y(y) {}
-    void operator()(canvas& out) const { out.draw_line(vec_x, vec_y); }
+    bool refused;
+    line(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
+    void operator()(canvas& out) const {
+        if (!refused) out.draw_line(vec_x, vec_y);
+    }
 };
 
 struct line_to {
     int pos_x, pos_y;
-    line_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    bool refused;
+    line_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
     void operator()(canvas& out) const {
-        out.trace_line(static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y());
+        if (!refused)
+            out.trace_line(static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y());
     }
 };
 
 struct box {
     int vec_x, vec_y;
-    box(int x, int y) : vec_x(x), vec_y(y) {}
-    void operator()(canvas& out) const { out.draw_box(vec_x, vec_y); }
+    bool refused;
+    box(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
+    void operator()(canvas& out) const {
+        if (!refused) out.draw_box(vec_x, vec_y);
+    }
 };
 
 struct box_to {
     int pos_x, pos_y;
-    box_to(unsigned x, unsigned y) : pos_x(static_cast<int>(x)), pos_y(static_cast<int>(y)) {}
+    bool refused;
+    box_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
     void operator()(canvas& out) const {
         int vec_x = 0, vec_y = 0;
-        if (detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.draw_box(vec_x, vec_y);
+        if (!refused && detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.draw_box(vec_x, vec_y);
     }
 };
 
@@ -291,11 +331,16 @@ struct text {
 struct stamp {
     canvas& c;
     int x1, y1, x2, y2, x3, y3;
-    stamp(canvas& src, int sx, int sy, int width, int height, int x, int y)
-        : c(src), x1(sx), y1(sy), x2(width), y2(height), x3(x), y3(y) {}
+    bool refused;
+    stamp(canvas& src, detail::arg sx, detail::arg sy, detail::arg width, detail::arg height, detail::arg x,
+          detail::arg y)
+        : c(src), x1(sx.value), y1(sy.value), x2(width.value), y2(height.value), x3(x.value), y3(y.value),
+          refused(sx.refused || sy.refused || width.refused || height.refused || x.refused || y.refused) {}
     // The whole of src with its top-left corner at (x, y).
-    stamp(canvas& src, int x, int y) : stamp(src, -1, -1, -1, -1, x, y) {}
-    void operator()(canvas& out) const { out.blitfrom(c, x1, y1, x2, y2, x3, y3); }
+    stamp(canvas& src, detail::arg x, detail::arg y) : stamp(src, -1, -1, -1, -1, x, y) {}
+    void operator()(canvas& out) const {
+        if (!refused) out.blitfrom(c, x1, y1, x2, y2, x3, y3);
+    }
 };
 
 // Sets the pixel under the pen.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "surface_probe.hpp"
 
@@ -108,4 +109,34 @@ TEST_F(Commands, FunctionsTakingACanvasStreamToo) {
     gout << move_to(20, 20) << cross;
     EXPECT_EQ(lit_pixels(screen).size(), 5u);
     EXPECT_EQ(screen_pixel(21, 19), 0xFFFFFFu);
+}
+
+TEST_F(Commands, FloatingArgumentsAreTruncatedOrRefused) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    gout << move_to(10.9, 20.2);
+    EXPECT_EQ(gout.x(), 10);
+    EXPECT_EQ(gout.y(), 20);
+    gout << move_to(-0.9f, 5.0L);  // truncated to 0
+    EXPECT_EQ(gout.x(), 0);
+    gout << move_to(30, 30) << move_to(-3.7, 20.0) << move(nan, 0) << move_to(inf, 0) << box(2.5e9, 1);
+    EXPECT_EQ(gout.x(), 30);
+    EXPECT_EQ(gout.y(), 30);
+    // Lines toward no int target are refused whole: nothing drawn, the pen kept.
+    gout << line(1e10, 0) << line_to(-inf, 30) << line(nan, 1) << box_to(-1e300, 0);
+    EXPECT_TRUE(lit_pixels(screen).empty());
+    gout << line_to(32.99, 30.5);
+    EXPECT_EQ(lit_pixels(screen), row_of(30, 32, 30));
+    easel_test::probe_canvas sprite(4, 4);
+    sprite << box(-2, -2);
+    gout << stamp(sprite, 1e10, 0) << stamp(sprite, 0, 0, nan, -1, 0, 0);
+    EXPECT_EQ(lit_pixels(screen).size(), 3u);
+}
+
+TEST_F(Commands, FloatingColourComponentsCountModulo256) {
+    gout << color(-1.5, 300.9, 65.2f) << dot;
+    EXPECT_EQ(screen_pixel(100, 100), 0xFF2C41u);
+    gout << color(std::nan(""), 1e300 + 255, -HUGE_VAL) << dot;
+    EXPECT_EQ(screen_pixel(100, 100), 0u);
+    gout << color(4294967296.0 * 3 + 513.5, -257.0, 255) << dot;
+    EXPECT_EQ(screen_pixel(100, 100), 0x01FFFFu);
 }
