@@ -22,6 +22,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 
 # Where the library, its header and easel-replay are; filled in by the build.
 REPLAY = "@EASEL_GRADE_REPLAY@"
@@ -109,7 +110,7 @@ def rewritten(script_path, expect_line):
 def grading_expect(expected_dir, run_dir):
     """An `expect` on the staged expected picture; a saved file is read from the program's directory."""
     def line(arguments):
-        parts = ["expect", quoted(os.path.join(expected_dir, os.path.basename(arguments[0])))]
+        parts = ["expect", quoted(os.path.join(expected_dir, arguments[0]))]
         if saved_file(arguments):
             return " ".join(parts + ["from", quoted(os.path.join(run_dir, saved_file(arguments)))] + arguments[3:])
         return " ".join(parts + arguments[1:])
@@ -123,6 +124,19 @@ def reference_snap(tests_dir):
             return "# " + " ".join(quoted(word) for word in ["expect"] + arguments)
         return "snap " + quoted(os.path.join(tests_dir, arguments[0]))
     return line
+
+
+def checked_scripts(tests_dir):
+    """The scripts, refused when there are none or an expected picture is not a plain name in tests_dir."""
+    scripts = scripts_of(tests_dir)
+    if not scripts:
+        raise SystemExit("easel-grade: no *.replay script in " + tests_dir)
+    for script in scripts:
+        for number, arguments in expectations(script):
+            if os.path.basename(arguments[0]) != arguments[0] or arguments[0] in (".", ".."):
+                raise SystemExit("easel-grade: %s:%d: expect %s: name a picture in the tests directory, "
+                                 "without a directory" % (script, number, arguments[0]))
+    return scripts
 
 
 def scripts_of(tests_dir):
@@ -406,7 +420,7 @@ def stage_expected(tests_dir, scratch):
         for _, arguments in expectations(script):
             source = os.path.join(tests_dir, arguments[0])
             if os.path.isfile(source):
-                shutil.copy(source, os.path.join(expected_dir, os.path.basename(arguments[0])))
+                shutil.copy(source, expected_dir)
     return expected_dir
 
 
@@ -464,9 +478,7 @@ def in_private_mounts(argv):
 def reference(args):
     """Runs the solution on each script, snapping its pictures where the scripts expect them."""
     tests_dir = os.path.abspath(args.tests_dir)
-    scripts = scripts_of(tests_dir)
-    if not scripts:
-        raise SystemExit("easel-grade: no *.replay script in " + tests_dir)
+    scripts = checked_scripts(tests_dir)
     with private_scratch() as scratch:
         log_dir = os.path.join(scratch, "log")
         os.mkdir(log_dir)
@@ -511,9 +523,7 @@ def run(args):
     names = submissions_of(args.submissions_dir)
     if not names:
         raise SystemExit("easel-grade: no submission (a directory with .cpp files) in " + args.submissions_dir)
-    if not scripts_of(args.tests_dir):
-        raise SystemExit("easel-grade: no *.replay script in " + args.tests_dir)
-    missing = [arguments[0] for script in scripts_of(args.tests_dir) for _, arguments in expectations(script)
+    missing = [arguments[0] for script in checked_scripts(args.tests_dir) for _, arguments in expectations(script)
                if not os.path.isfile(os.path.join(args.tests_dir, arguments[0]))]
     if missing:
         raise SystemExit("easel-grade: expected pictures missing in %s (run easel-grade reference first): %s"
@@ -589,8 +599,12 @@ def write_html(records, out):
         index.write(page)
 
 
+def url(path):
+    return html.escape(urllib.parse.quote(path))
+
+
 def link(path, text):
-    return '<a href="%s">%s</a>' % (html.escape(path), html.escape(text))
+    return '<a href="%s">%s</a>' % (url(path), html.escape(text))
 
 
 def build_cell(record):
@@ -608,12 +622,12 @@ def cell(record, script, run, out):
     base = "results/%s/%s/" % (record["submission"], script)
     pictures = []
     for _, arguments in expectations(os.path.join(out, "tests", script + ".replay")):
-        name = os.path.basename(arguments[0])
-        for label, path in (("expected", "tests/" + arguments[0]), ("actual", base + stem(name) + ".actual.png"),
+        name = arguments[0]
+        for label, path in (("expected", "tests/" + name), ("actual", base + stem(name) + ".actual.png"),
                             ("diff", base + stem(name) + ".diff.png")):
             if os.path.isfile(os.path.join(out, path)):
-                pictures.append('<a href="%s"><img src="%s" alt="%s %s" title="%s %s"></a>' % (
-                    (html.escape(path),) * 2 + (label, html.escape(name)) * 2))
+                title = html.escape("%s %s" % (label, name))
+                pictures.append('<a href="%s"><img src="%s" alt="%s" title="%s"></a>' % (url(path), url(path), title, title))
     return '<td class="bad"><b>%s</b><br>%s<br>%s %s</td>' % (
         html.escape(run["status"]), html.escape(run["reason"]), "".join(pictures), link(base + "output.txt", "output"))
 

@@ -14,6 +14,7 @@ import subprocess
 import sys
 import tempfile
 from html.parser import HTMLParser
+from urllib.parse import unquote
 
 SKIPPED = 77
 TIMEOUT = ["--timeout", "3"]
@@ -68,7 +69,7 @@ def check_links(out_dir):
             self.found += [value for name, value in attributes if name in ("href", "src")]
     parser = links()
     parser.feed(open(os.path.join(out_dir, "index.html")).read())
-    missing = [path for path in parser.found if not os.path.isfile(os.path.join(out_dir, path))]
+    missing = [path for path in parser.found if not os.path.isfile(os.path.join(out_dir, unquote(path)))]
     if missing or not any(path.endswith(".png") for path in parser.found):
         fail("index.html: missing pictures or links %s" % missing)
 
