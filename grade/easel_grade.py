@@ -24,10 +24,17 @@ import tempfile
 import time
 import urllib.parse
 
+
+def beside_me(path):
+    """A path the build gave, relative to this script's directory unless absolute."""
+    return os.path.join(os.path.dirname(os.path.realpath(__file__)), path)
+
+
 # Where the library, its header and easel-replay are; filled in by the build.
-REPLAY = "@EASEL_GRADE_REPLAY@"
-INCLUDE_DIRS = [path for path in "@EASEL_GRADE_INCLUDE_DIRS@".split(";") if os.path.isdir(path)]
-LIBRARY = "@EASEL_GRADE_LIBRARY@"
+REPLAY = beside_me("@EASEL_GRADE_REPLAY@")
+INCLUDE_DIRS = [os.path.normpath(beside_me(path)) for path in "@EASEL_GRADE_INCLUDE_DIRS@".split(";")
+                if os.path.isdir(beside_me(path))]
+LIBRARY = os.path.normpath(beside_me("@EASEL_GRADE_LIBRARY@"))
 
 MB = 1 << 20
 BUILD_LIMITS = {"wall": 60, "cpu": 60, "memory": 1024 * MB, "processes": 64, "output": 1 * MB, "disk": 64 * MB}
