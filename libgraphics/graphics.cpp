@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
+#include "charset.hpp"
 #include "keytbl.hpp"
 
 namespace easel {
@@ -64,6 +66,76 @@ void project(SDL_Surface* screen, int draw_clr, int x, int y, int val, int max) 
         p = (p & ~(255u << shift)) | (mixed << shift);
     }
 }
+
+// Text cells are the codes 0..255 of the glyph table and this one past them.
+constexpr int replacement_cell = 256;
+
+// Length (2 to 4) of the well-formed UTF-8 sequence of one character starting at s[i], its code
+// point stored in c; 0 when the bytes there are not one.
+std::size_t utf8_sequence(const std::string& s, std::size_t i, char32_t& c) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    std::size_t length = 0;
+    char32_t least = 0;  // smaller values in this length would be overlong
+    if (lead >= 0xC0 && lead < 0xE0) {
+        length = 2, c = lead & 0x1Fu, least = 0x80;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        length = 3, c = lead & 0x0Fu, least = 0x800;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        length = 4, c = lead & 0x07u, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (s.size() - i < length) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        c = c << 6 | (next & 0x3Fu);
+    }
+    const bool surrogate = c >= 0xD800 && c < 0xE000;
+    return c >= least && c <= 0x10FFFF && !surrogate ? length : 0;
+}
+
+// Text is read as UTF-8 when it is well-formed UTF-8 with at least one multi-byte character;
+// any other string byte by byte, as ISO-8859-2 codes.
+bool reads_as_utf8(const std::string& s) {
+    bool multibyte = false;
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t c = 0;
+        const std::size_t length = static_cast<unsigned char>(s[i]) < 0x80 ? 1 : utf8_sequence(s, i, c);
+        if (length == 0) return false;
+        multibyte = multibyte || length > 1;
+        i += length;
+    }
+    return multibyte;
+}
+
+// The cells of a text in order: a code 0..255, or replacement_cell for a UTF-8 character that
+// ISO-8859-2 lacks.
+class text_cells {
+public:
+    text_cells(const std::string& s, bool utf8) : str(s), as_utf8(utf8) {}
+    // Stores the next cell; false at the end of the text.
+    bool next(int& cell) {
+        if (pos == str.size()) return false;
+        const auto byte = static_cast<unsigned char>(str[pos]);
+        char32_t c = 0;
+        const std::size_t length = as_utf8 && byte >= 0x80 ? utf8_sequence(str, pos, c) : 0;
+        if (length == 0) {
+            cell = byte;
+            ++pos;
+            return true;
+        }
+        const int code = charset::latin2_code(c);
+        cell = code < 0 ? replacement_cell : code;
+        pos += length;
+        return true;
+    }
+
+private:
+    const std::string& str;
+    bool as_utf8;
+    std::size_t pos = 0;
+};
 
 bool fits(unsigned width, unsigned height) {
     return width > 0 && height > 0 && width <= max_side && height <= max_side;
@@ -196,8 +268,9 @@ int canvas::cdescent() const { return chardescent; }
 int canvas::twidth(const std::string& s) const {
     std::size_t widest = 0;
     std::size_t current = 0;
-    for (const char ch : s) {
-        current = ch == '\n' ? 0 : current + 1;
+    text_cells cells(s, reads_as_utf8(s));
+    for (int cell = 0; cells.next(cell);) {
+        current = cell == '\n' ? 0 : current + 1;
         if (current > widest) widest = current;
     }
     // A line too wide to measure in an int is as wide as an int can say.
@@ -205,15 +278,18 @@ int canvas::twidth(const std::string& s) const {
     return widest > widest_measurable ? INT_MAX : static_cast<int>(widest) * charwidth;
 }
 
+void canvas::draw_text(const std::string& str) { draw_cells(str, reads_as_utf8(str)); }
+
 // Each cell is drawn column by column through project, every pixel of it, so the background
 // between strokes stays as it was.
-void canvas::draw_text(const std::string& str) {
+void canvas::draw_cells(const std::string& str, bool as_utf8) {
     if (!buf) return;
     const int left = pt_x;
     if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return;
     pixel_access access(buf);
-    for (const char ch : str) {
-        if (ch == '\n') {
+    text_cells cells(str, as_utf8);
+    for (int cell = 0; cells.next(cell);) {
+        if (cell == '\n') {
             const int line_end_x = pt_x;
             const int line_end_y = pt_y;
             if (!move_point(left - pt_x, charheight)) return;
@@ -225,7 +301,7 @@ void canvas::draw_text(const std::string& str) {
             }
             continue;
         }
-        const auto* glyph = charfaces[static_cast<unsigned char>(ch)];
+        const auto* glyph = cell == replacement_cell ? replacement_face : charfaces[cell];
         for (int col = 0; col < charwidth; ++col) {
             const int top = pt_y - cascent();
             for (int row = 0; row < charheight; ++row) {
@@ -390,5 +466,29 @@ void grinput::timer(int wait) {
 }
 
 grinput& gin = grinput::instance();
+
+// ---------------------------------------------------------------------------------------------
+// Typed text
+// ---------------------------------------------------------------------------------------------
+
+std::string keytext(int keycode) {
+    if (keycode <= 0 || keycode >= key_up) return {};
+    // Codes that Windows-1250 gives a character above U+00FF stand for that character; every
+    // other code is its character's own value.
+    const auto* row = std::find_if(std::begin(charcode_tbl), charcode_end,
+                                   [keycode](const code_pair& p) { return p.to == keycode; });
+    const auto c = static_cast<char32_t>(row != charcode_end ? row->from : keycode);
+    const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+    const bool surrogate = c >= 0xD800 && c < 0xE000;
+    return control || surrogate ? std::string() : charset::utf8(c);
+}
+
+void erase_last_char(std::string& s) {
+    if (s.empty()) return;
+    std::size_t last = s.size() - 1;
+    if (reads_as_utf8(s))
+        while (last > 0 && (static_cast<unsigned char>(s[last]) & 0xC0u) == 0x80u) --last;
+    s.erase(last);
+}
 
 }  // namespace easel

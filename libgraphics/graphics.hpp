@@ -49,11 +49,20 @@ public:
     // Draws str with the built-in 8 x 17 font at the pen, the pen's row being the baseline, blended
     // into what is there. '\n' returns to the starting column one line (17 rows) lower. Text whose
     // first line does not fit vertically is not drawn; drawing stops silently at the right edge.
+    //
+    // How the bytes are read: a string that is well-formed UTF-8 and holds at least one multi-byte
+    // character is read as UTF-8 (what an editor saves: text("Árvíztűrő")); every other string is
+    // read byte by byte, each byte an ISO-8859-2 code (text("\xC1rv\xEDzt\xFBr\xF5") draws the
+    // same word). Every character takes one 8-pixel cell; a UTF-8 character the font lacks
+    // (the euro sign, typographic quotes, ...) draws a boxed question mark. A rare ISO-8859-2
+    // byte string is also well-formed UTF-8 (the capitals "DÓŁ", bytes 0x44 0xD3 0xA3, read as
+    // 'D' and one other character): draw such a string with latin2(...) instead of text(...).
     void draw_text(const std::string& str);
     // Rows of a text line above the baseline row (13) and on or below it (4).
     int cascent() const;
     int cdescent() const;
-    // Width in pixels of the widest line of s (8 per byte; INT_MAX for a line too wide for an int).
+    // Width in pixels of the widest line of s, read as draw_text reads it: 8 per character
+    // (INT_MAX for a line too wide for an int). A string for latin2 takes 8 per byte.
     int twidth(const std::string& s) const;
 
     // Black pixels of this canvas are left out when another canvas copies from it (see blitfrom).
@@ -82,6 +91,9 @@ protected:
 
 private:
     friend struct line_to;
+    friend struct latin2;
+    // draw_text with the reading chosen: UTF-8, or byte by byte.
+    void draw_cells(const std::string& str, bool as_utf8);
     // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
     // are reached along their true slope.
     void trace_line(long long dx, long long dy);
@@ -204,15 +216,49 @@ extern grinput& gin;
 inline grinput& operator>>(grinput& inp, event& ev) { return inp.wait_event(ev); }
 
 // ---------------------------------------------------------------------------------------------
+// Typed text: a text box in three lines.
+//
+//     if (ev.keycode == key_backspace) erase_last_char(s);
+//     else s += keytext(ev.keycode);
+//     gout << move_to(10, 30) << text(s) << refresh;
+// ---------------------------------------------------------------------------------------------
+
+// The UTF-8 text of a character key's code, so that every typed letter the font has shows as
+// itself in text(...). Codes 128 to 255 are read as Windows-1250, as keys deliver them. Empty for
+// a release, a special key, 0, and the control keys (Backspace, Tab, Enter, Escape): test for
+// those by their code.
+std::string keytext(int keycode);
+
+// Removes the last character of s as text reads it (all the bytes of a UTF-8 character), so that
+// Backspace never leaves half a character; nothing when s is empty.
+void erase_last_char(std::string& s);
+
+// ---------------------------------------------------------------------------------------------
 // Drawing commands, streamed into a canvas: gout << move_to(10, 10) << line(5, 0) << refresh.
 // Plain names take a vector from the pen; names ending in _to an absolute position, turned into
 // a vector when the command is applied.
 // ---------------------------------------------------------------------------------------------
 
+namespace detail {
+template <typename T>
+constexpr bool is_text = std::is_convertible_v<T, std::string> || std::is_same_v<T, char>;
+}  // namespace detail
+
 // Applies a command, or a function taking the canvas, and returns the canvas for chaining.
+// Anything else does not compile, with a message saying what to write instead.
 template <typename T>
 canvas& operator<<(canvas& out, T oper) {
-    oper(out);
+    if constexpr (std::is_invocable_v<T&, canvas&>) {
+        oper(out);
+    } else {
+        static_assert(!detail::is_text<T>,
+                      "easel: text is drawn with the text command: gout << text(\"Hello\")");
+        static_assert(detail::is_text<T> || !std::is_arithmetic_v<T>,
+                      "easel: a number is drawn as text: gout << text(std::to_string(n))");
+        static_assert(detail::is_text<T> || std::is_arithmetic_v<T>,
+                      "easel: only drawing commands (color, move_to, line_to, box, text, dot, refresh, ...) "
+                      "can be streamed into a canvas");
+    }
     return out;
 }
 
@@ -320,11 +366,19 @@ struct box_to {
     }
 };
 
+// Text at the pen, UTF-8 or ISO-8859-2 bytes; see draw_text.
 struct text {
     std::string str;
     text(const std::string& s) : str(s) {}
     text(char c) : str(1, c) {}
     void operator()(canvas& out) const { out.draw_text(str); }
+};
+
+// Text read byte by byte, each byte an ISO-8859-2 code, even where it is also well-formed UTF-8.
+struct latin2 {
+    std::string str;
+    latin2(const std::string& s) : str(s) {}
+    void operator()(canvas& out) const { out.draw_cells(str, false); }
 };
 
 // Copies a rectangle of c (or all of it) onto the canvas it is streamed into; see blitfrom.

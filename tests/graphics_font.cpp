@@ -206,6 +206,21 @@ TEST(FontTable, EveryGlyphIsDistinctAndLookalikesDifferClearly) {
     }
 }
 
+TEST(FontTable, TheReplacementIsAFullInkCellUnlikeEveryGlyph) {
+    using font_table::replacement_face;
+    EXPECT_EQ(replacement_face[cell_rows - 1], 0u);
+    int ink = 0;
+    for (int row = 0; row < cell_rows; ++row)
+        for (int column = 0; column < cell_columns; ++column) {
+            const auto value = (replacement_face[row] >> (4 * column)) & 0xfu;
+            EXPECT_TRUE(value == 0 || value == 15) << "row " << row;
+            ink += value != 0;
+        }
+    EXPECT_GT(ink, 20);
+    for (int code = 0; code < 256; ++code)
+        EXPECT_FALSE(std::equal(std::begin(replacement_face), std::end(replacement_face), charfaces[code])) << code;
+}
+
 // Runs the generator on a small font source and keeps what it prints.
 class FontGenerator : public ::testing::Test {
 protected:
@@ -260,15 +275,19 @@ std::string art_rows(int count, const std::string& row = "........") {
     return rows;
 }
 
-TEST_F(FontGenerator, WritesOnlyTheCommentedTableForAValidSource) {
+TEST_F(FontGenerator, WritesOnlyTheCommentedTablesForAValidSource) {
     const std::string source = "// a comment\n"
                                "mark tick\n#.......\n\n"
                                "glyph 66 B\n" + art_rows(16) + "..#####.\n"
-                               "glyph 213 \xc5\x90 = B + tick@3,2 + tick@0,7\n";  // Ő
+                               "glyph 213 \xc5\x90 = B + tick@3,2 + tick@0,7\n"  // Ő
+                               "replacement\n" + art_rows(16, "#.......") + "........\n";
     ASSERT_EQ(run(source), 0) << messages_;
     const std::string table = output();
-    EXPECT_EQ(table.find("constexpr std::uint32_t charfaces[256][17] = {"), table.find("constexpr"));
-    EXPECT_EQ(table.find("constexpr", table.find("constexpr") + 1), std::string::npos);
+    const std::size_t first = table.find("constexpr");
+    const std::size_t second = table.find("constexpr", first + 1);
+    EXPECT_EQ(table.find("constexpr std::uint32_t charfaces[256][17] = {"), first);
+    EXPECT_EQ(table.find("constexpr std::uint32_t replacement_face[17] = {0x0000000f, "), second);
+    EXPECT_EQ(table.find("constexpr", second + 1), std::string::npos);
     // Code 66 keeps its art; code 213 is B with the tick three columns in on row 3 and at the
     // right edge of row 0.
     const std::string zero = "0x00000000, ";
@@ -289,6 +308,7 @@ TEST_F(FontGenerator, RefusesMalformedArtWithTheLineNumber) {
     expect_refused(a + art_rows(18), 19, "too many rows");
     expect_refused("........\n", 1, "outside a glyph");
     expect_refused("glyf 65 A\n", 1, "unrecognised line");
+    expect_refused("replacement\n" + art_rows(16), 1, "16 rows");
 }
 
 TEST_F(FontGenerator, RefusesBadHeadersAndCompositions) {
@@ -301,4 +321,7 @@ TEST_F(FontGenerator, RefusesBadHeadersAndCompositions) {
     expect_refused("mark bar\n##......\nglyph 95 _ = bar@0,-1\n", 3, "out of the cell");
     expect_refused("mark bar\n##......\n##......\nglyph 95 _ = bar@16\n", 4, "below the cell");
     expect_refused("mark bar\n##......\nglyph 95 _ = bar@x\n", 3, "bad placement");
+    expect_refused("mark bar\n##......\n", 2, "no 'replacement' block");
+    const std::string replacement = "replacement\n" + art_rows(17);
+    expect_refused(replacement + replacement, 19, "duplicate 'replacement'");
 }
