@@ -1,7 +1,8 @@
 # Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
 #                make test    build and run the whole test suite, headless
-# Other targets: make gallery (pictures of every demo in docs/gallery), make bench, make bench-grade
-#                (easel-grade on a class of 100), make fuzz (FUZZ_SECONDS per target), make clean.
+# Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
+#                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
+#                make fuzz (FUZZ_SECONDS per target), make clean.
 # SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
 
 DEMO ?= orbit_sketch
@@ -33,6 +34,7 @@ test: deps-test build
 
 gallery: deps-run build
 	@sh tools/gallery.sh $(BUILD)
+	@sh tools/tutorial.sh $(BUILD) snap
 
 bench: deps-test
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON

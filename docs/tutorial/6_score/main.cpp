@@ -1,0 +1,86 @@
+// Tutorial step 6: the score. Every ball caught counts; the line above the court shows the
+// score, cleared and written anew whenever it changes.
+#include <algorithm>
+#include <string>
+
+#include "graphics.hpp"
+
+using namespace easel;
+
+const color black(0, 0, 0), grey(160, 160, 160), white(255, 255, 255), yellow(255, 200, 0),
+    red(255, 80, 80);
+const int ball_size = 8;
+const int court_left = 4, court_right = 316, court_top = 28, court_bottom = 240;
+const int paddle_y = 224, paddle_width = 48, paddle_height = 6, paddle_step = 24;
+
+void draw_court() {
+    gout << grey;
+    gout << move_to(0, 24) << box(319, 3);
+    gout << move_to(0, 24) << box(3, 215);
+    gout << move_to(316, 24) << box(3, 215);
+}
+
+void draw_ball(int x, int y, color c) {
+    gout << c << move_to(x, y) << box(ball_size - 1, ball_size - 1);
+}
+
+void draw_paddle(int px, color c) {
+    gout << c << move_to(px, paddle_y) << box(paddle_width - 1, paddle_height - 1);
+}
+
+void draw_score(int score) {
+    gout << black << move_to(0, 0) << box(319, 23);  // clears the line above the court
+    gout << white << move_to(8, 18) << text("Score: " + std::to_string(score));
+}
+
+// Centred on the window's middle column.
+void draw_centred(const std::string& message, int baseline) {
+    gout << move_to(160 - gout.twidth(message) / 2, baseline) << text(message);
+}
+
+int main() {
+    if (!gout.open(320, 240)) return 1;
+    int px = 136;
+    int score = 0;
+    draw_court();
+    draw_paddle(px, yellow);
+    draw_score(score);
+    gout << refresh;
+
+    int x = 40, y = 60;
+    int dx = 4, dy = 2;
+    bool playing = true;
+
+    gin.timer(20);
+    event ev;
+    while (gin >> ev) {
+        if (ev.type == ev_key && (ev.keycode == key_left || ev.keycode == key_right)) {
+            draw_paddle(px, black);
+            if (ev.keycode == key_left) px = std::max(px - paddle_step, court_left);
+            if (ev.keycode == key_right) px = std::min(px + paddle_step, court_right - paddle_width);
+            draw_paddle(px, yellow);
+            gout << refresh;
+        }
+        if (ev.type == ev_timer && playing) {
+            if (x + dx < court_left || x + dx + ball_size > court_right) dx = -dx;
+            if (y + dy < court_top) dy = -dy;
+            const bool over_paddle = x + ball_size > px && x < px + paddle_width;
+            if (over_paddle && y + ball_size <= paddle_y && y + dy + ball_size > paddle_y) {
+                dy = -dy;
+                draw_score(++score);
+            }
+            draw_ball(x, y, black);
+            x += dx;
+            y += dy;
+            draw_ball(x, y, white);
+            if (y >= court_bottom) {
+                playing = false;
+                gout << red;
+                draw_centred("Game over", 120);
+                draw_centred("Score: " + std::to_string(score), 140);
+            }
+            gout << refresh;
+        }
+    }
+    return 0;
+}
