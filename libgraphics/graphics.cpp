@@ -73,26 +73,20 @@ constexpr int replacement_cell = 256;
 // Length (2 to 4) of the well-formed UTF-8 sequence of one character starting at s[i], its code
 // point stored in c; 0 when the bytes there are not one.
 std::size_t utf8_sequence(const std::string& s, std::size_t i, char32_t& c) {
+    // Lead bytes C0..DF start two bytes, E0..EF three, F0..F4 four; a code point written in
+    // more bytes than it needs (overlong) does not count.
+    constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
     const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t length = 0;
-    char32_t least = 0;  // smaller values in this length would be overlong
-    if (lead >= 0xC0 && lead < 0xE0) {
-        length = 2, c = lead & 0x1Fu, least = 0x80;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        length = 3, c = lead & 0x0Fu, least = 0x800;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-        length = 4, c = lead & 0x07u, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < length) return 0;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC0 || lead > 0xF4 || s.size() - i < length) return 0;
+    c = lead & (0x7Fu >> length);
     for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(s[i + k]);
         if ((next & 0xC0u) != 0x80u) return 0;
         c = c << 6 | (next & 0x3Fu);
     }
     const bool surrogate = c >= 0xD800 && c < 0xE000;
-    return c >= least && c <= 0x10FFFF && !surrogate ? length : 0;
+    return c >= least[length] && c <= 0x10FFFF && !surrogate ? length : 0;
 }
 
 // Text is read as UTF-8 when it is well-formed UTF-8 with at least one multi-byte character;
