@@ -1,13 +1,17 @@
 # Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
+#                make new NAME=<name>   start a program of your own in programs/<name>
 #                make test    build and run the whole test suite, headless
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
 #                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
 # SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+# `make run` needs only the packages for building and running; `make test` installs the test
+# packages and turns the tests on in the same build directory, so nothing built is built again.
 
 DEMO ?= orbit_sketch
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+export DEMO NAME
 
 ifeq ($(SANITIZE),1)
 BUILD ?= build-sanitize
@@ -24,11 +28,15 @@ TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev 
 
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
 
-.PHONY: run test gallery bench bench-grade fuzz build deps-run deps-test clean
+.PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean
 
-run: deps-run build
-	@sh tools/run-demo.sh $(BUILD) $(DEMO)
+run: deps-run configure
+	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
 
+new:
+	@sh tools/new-program.sh "$$NAME"
+
+test: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
@@ -52,8 +60,10 @@ fuzz:
 	mkdir -p build-fuzz/corpus
 	SDL_VIDEODRIVER=dummy build-fuzz/bin/canvas_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus
 
-build:
+configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 deps-run:

@@ -25,3 +25,18 @@ function(easel_program name)
   target_link_libraries(${name} PRIVATE easel::graphics)
   easel_target(${name})
 endfunction()
+
+# The names of the programs under DIR: every subdirectory with a main.cpp, or with a CMakeLists.txt
+# that says how it is built. The glob is checked again at every build, so a new directory is picked
+# up without running cmake by hand.
+function(easel_list_programs out dir)
+  file(GLOB found CONFIGURE_DEPENDS RELATIVE ${dir} ${dir}/*/main.cpp ${dir}/*/CMakeLists.txt)
+  set(names "")
+  foreach(file IN LISTS found)
+    get_filename_component(name ${file} DIRECTORY)
+    list(APPEND names ${name})
+  endforeach()
+  list(REMOVE_DUPLICATES names)
+  list(SORT names)
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()

@@ -54,12 +54,16 @@ std::optional<options> parse_arguments(int argc, char** argv) {
     return parsed;
 }
 
-// The hook is installed next to this executable.
+// The hook is beside this executable in the build tree, and under easel's library directory once
+// installed. Either way it is found from where this executable is.
 std::string hook_path() {
     std::string executable(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", executable.data(), executable.size());
     executable.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return executable.substr(0, executable.rfind('/') + 1) + EASEL_REPLAY_HOOK_FILE;
+    const std::string directory = executable.substr(0, executable.rfind('/') + 1);
+    const std::string beside = directory + EASEL_REPLAY_HOOK_FILE;
+    const std::string installed = directory + EASEL_REPLAY_INSTALLED_HOOK;
+    return access(beside.c_str(), R_OK) != 0 && access(installed.c_str(), R_OK) == 0 ? installed : beside;
 }
 
 void say(const std::string& message) { std::cerr << "easel-replay: " << message << std::endl; }

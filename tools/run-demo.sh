@@ -1,20 +1,32 @@
 #!/bin/sh
-# Runs one demonstration program: in a window when there is a display, otherwise headless through
-# easel-replay with the program's own scenario, leaving its picture behind.
-# Usage: run-demo.sh BUILD_DIR DEMO
+# Builds and runs one program of programs/: in a window when there is a display, otherwise headless
+# through easel-replay with the program's own script (programs/<name>/demo.replay), whose pictures
+# stay in the build directory.
+# Usage: run-demo.sh BUILD_DIR NAME   (after the build directory is configured)
 set -eu
 build=$1
 demo=$2
-program=$build/bin/$demo
-if [ ! -f "programs/$demo/main.cpp" ] && [ ! -f "programs/$demo/CMakeLists.txt" ] || [ ! -x "$program" ]; then
-  echo "There is no demo called '$demo'. The demos are:" $(ls programs | grep -v CMakeLists)
+if ! grep -qxF -- "$demo" "$build/programs.txt" 2>/dev/null; then
+  echo "There is no program called '$demo'. The programs are:" $(cat "$build/programs.txt" 2>/dev/null)
   exit 2
 fi
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  echo "Running $demo; close its window to end it."
-  exec "$program"
-fi
 scenario=$(pwd)/programs/$demo/demo.replay
-echo "No display here, so $demo runs headless with the input of $scenario."
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  cmake --build "$build" --target "$demo"
+  echo "Running $demo; close its window to end it."
+  exec "$build/bin/$demo"
+fi
+if [ ! -f "$scenario" ]; then
+  echo "No display here, and $demo has no script programs/$demo/demo.replay to run it headless: run it" \
+       "where there is a display, or write that script (see docs/replay.md)."
+  exit 2
+fi
+cmake --build "$build" --target "$demo" easel-replay
+echo "No display here, so $demo runs headless with the input of programs/$demo/demo.replay."
 (cd "$build" && bin/easel-replay "$scenario" -- "bin/$demo")
-echo "Its screen at the end: $build/$demo.png"
+# The pictures are the files the script snaps, named relative to the build directory.
+pictures=$(awk '$1 == "snap" { gsub(/"/, "", $2); print $2 }' "$scenario")
+if [ -z "$pictures" ]; then
+  echo "The script snaps no picture: a line 'snap $demo.png' in it would save the screen."
+fi
+for picture in $pictures; do echo "Its screen: $build/$picture"; done
