@@ -12,6 +12,8 @@ DEMO ?= orbit_sketch
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 export DEMO NAME
+# cmake --build runs make again: one level of directory messages is enough.
+MAKEFLAGS += --no-print-directory
 
 ifeq ($(SANITIZE),1)
 BUILD ?= build-sanitize
