@@ -32,6 +32,7 @@ def beside_me(path):
 
 # Where the library, its header and easel-replay are; filled in by the build.
 REPLAY = beside_me("@EASEL_GRADE_REPLAY@")
+HOOK = os.path.normpath(beside_me("@EASEL_GRADE_HOOK@"))
 INCLUDE_DIRS = [os.path.normpath(beside_me(path)) for path in "@EASEL_GRADE_INCLUDE_DIRS@".split(";")
                 if os.path.isdir(beside_me(path))]
 LIBRARY = os.path.normpath(beside_me("@EASEL_GRADE_LIBRARY@"))
@@ -172,8 +173,9 @@ def system_binds():
 
 
 def library_binds():
-    """The library, its header and easel-replay's hook, read-only at their own paths."""
-    paths = INCLUDE_DIRS + [LIBRARY, os.path.dirname(os.path.realpath(REPLAY))]
+    """The library, its header and easel-replay's hook, read-only at their own paths. easel-replay names the hook
+    from its own directory, which must be there too."""
+    paths = INCLUDE_DIRS + [LIBRARY, HOOK, os.path.dirname(os.path.realpath(REPLAY))]
     binds = []
     for path in paths:
         binds += ["--ro-bind", path, path]
