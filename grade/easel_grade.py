@@ -38,8 +38,8 @@ INCLUDE_DIRS = [os.path.normpath(beside_me(path)) for path in "@EASEL_GRADE_INCL
 LIBRARY = os.path.normpath(beside_me("@EASEL_GRADE_LIBRARY@"))
 
 MB = 1 << 20
-BUILD_LIMITS = {"wall": 60, "cpu": 60, "memory": 1024 * MB, "processes": 64, "output": 1 * MB, "disk": 64 * MB}
-RUN_LIMITS = {"wall": 60, "cpu": 10, "memory": 512 * MB, "processes": 64, "output": 1 * MB, "disk": 64 * MB}
+BUILD_LIMITS = {"wall": 60, "cpu": 60, "memory": 1024 * MB, "processes": 32, "output": 1 * MB, "disk": 64 * MB}
+RUN_LIMITS = {"wall": 60, "cpu": 10, "memory": 512 * MB, "processes": 32, "output": 1 * MB, "disk": 64 * MB}
 OUTPUT_KEPT = 16 * 1024
 SCRATCH_SIZE = 256 * MB
 PROGRAM = "program"

@@ -17,7 +17,7 @@ from html.parser import HTMLParser
 from urllib.parse import unquote
 
 SKIPPED = 77
-TIMEOUT = ["--timeout", "3"]
+TIMEOUT = ["--timeout", "5"]
 
 
 def fail(message):
