@@ -24,6 +24,9 @@ function(easel_program name)
   add_executable(${name} ${ARG_SOURCE})
   target_link_libraries(${name} PRIVATE easel::graphics)
   easel_target(${name})
+  if(EMSCRIPTEN)
+    set_target_properties(${name} PROPERTIES SUFFIX .html)
+  endif()
 endfunction()
 
 # The names of the programs under DIR: every subdirectory with a main.cpp, or with a CMakeLists.txt

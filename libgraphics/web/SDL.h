@@ -1,0 +1,179 @@
+// The part of the SDL 1.2 interface that the library uses, for the browser build. Types, names and
+// numbers are SDL 1.2's, so graphics.cpp and keytbl.hpp compile here exactly as on the desktop;
+// sdl_web.cpp and easel_web.js implement it on a page.
+#pragma once
+
+#include <cstdint>
+
+typedef std::uint8_t Uint8;
+typedef std::uint16_t Uint16;
+typedef std::int16_t Sint16;
+typedef std::uint32_t Uint32;
+
+#define SDL_INIT_TIMER 0x00000001u
+#define SDL_INIT_VIDEO 0x00000020u
+
+#define SDL_SWSURFACE 0x00000000u
+#define SDL_HWSURFACE 0x00000001u
+#define SDL_SRCCOLORKEY 0x00001000u
+#define SDL_DOUBLEBUF 0x40000000u
+#define SDL_FULLSCREEN 0x80000000u
+
+#define SDL_RELEASED 0
+#define SDL_PRESSED 1
+
+// Every surface here is 32 bits per pixel, 0x00RRGGBB, rows of exactly w pixels.
+struct SDL_PixelFormat {
+    Uint8 BitsPerPixel;
+    Uint8 BytesPerPixel;
+    Uint32 Rmask, Gmask, Bmask, Amask;
+    Uint32 colorkey;
+};
+
+struct SDL_Surface {
+    Uint32 flags;
+    SDL_PixelFormat* format;
+    int w, h;
+    Uint16 pitch;
+    void* pixels;
+};
+
+#define SDL_MUSTLOCK(surface) 0
+
+struct SDL_Rect {
+    Sint16 x, y;
+    Uint16 w, h;
+};
+
+enum SDLKey {
+    SDLK_UNKNOWN = 0,
+    SDLK_BACKSPACE = 8,
+    SDLK_TAB = 9,
+    SDLK_RETURN = 13,
+    SDLK_ESCAPE = 27,
+    SDLK_SPACE = 32,
+    SDLK_DELETE = 127,
+    SDLK_UP = 273,
+    SDLK_DOWN,
+    SDLK_RIGHT,
+    SDLK_LEFT,
+    SDLK_INSERT,
+    SDLK_HOME,
+    SDLK_END,
+    SDLK_PAGEUP,
+    SDLK_PAGEDOWN,
+    SDLK_F1,
+    SDLK_F2,
+    SDLK_F3,
+    SDLK_F4,
+    SDLK_F5,
+    SDLK_F6,
+    SDLK_F7,
+    SDLK_F8,
+    SDLK_F9,
+    SDLK_F10,
+    SDLK_F11,
+    SDLK_F12,
+    SDLK_F13,
+    SDLK_F14,
+    SDLK_F15,
+    SDLK_NUMLOCK = 300,
+    SDLK_CAPSLOCK,
+    SDLK_SCROLLOCK,
+    SDLK_RSHIFT,
+    SDLK_LSHIFT,
+    SDLK_RCTRL,
+    SDLK_LCTRL,
+    SDLK_RALT,
+    SDLK_LALT,
+    SDLK_LSUPER = 311,
+    SDLK_RSUPER,
+    SDLK_MENU = 319,
+};
+
+enum {
+    SDL_KEYDOWN = 2,
+    SDL_KEYUP = 3,
+    SDL_MOUSEMOTION = 4,
+    SDL_MOUSEBUTTONDOWN = 5,
+    SDL_MOUSEBUTTONUP = 6,
+    SDL_QUIT = 12,
+    SDL_USEREVENT = 24,
+};
+
+struct SDL_keysym {
+    SDLKey sym;
+    Uint16 unicode;
+};
+
+struct SDL_KeyboardEvent {
+    Uint8 type;
+    Uint8 state;
+    SDL_keysym keysym;
+};
+
+// Positions are unsigned 16-bit, as SDL hands them over: a position left of or above the window
+// arrives as its two's complement.
+struct SDL_MouseMotionEvent {
+    Uint8 type;
+    Uint16 x, y;
+};
+
+struct SDL_MouseButtonEvent {
+    Uint8 type;
+    Uint8 button;
+    Uint8 state;
+    Uint16 x, y;
+};
+
+struct SDL_UserEvent {
+    Uint8 type;
+    int code;
+    void* data1;
+    void* data2;
+};
+
+union SDL_Event {
+    Uint8 type;
+    SDL_KeyboardEvent key;
+    SDL_MouseMotionEvent motion;
+    SDL_MouseButtonEvent button;
+    SDL_UserEvent user;
+};
+
+typedef struct web_timer* SDL_TimerID;
+typedef Uint32 (*SDL_NewTimerCallback)(Uint32 interval, void* param);
+
+// A file being written: its name and its bytes, offered as a download when it is closed.
+struct SDL_RWops;
+
+extern "C" {
+int SDL_Init(Uint32 flags);
+void SDL_Quit(void);
+int SDL_EnableUNICODE(int enable);
+
+SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags);
+SDL_Surface* SDL_GetVideoSurface(void);
+int SDL_Flip(SDL_Surface* screen);
+SDL_Surface* SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth, Uint32 Rmask, Uint32 Gmask,
+                                  Uint32 Bmask, Uint32 Amask);
+SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, SDL_PixelFormat* fmt, Uint32 flags);
+void SDL_FreeSurface(SDL_Surface* surface);
+int SDL_LockSurface(SDL_Surface* surface);
+void SDL_UnlockSurface(SDL_Surface* surface);
+int SDL_FillRect(SDL_Surface* dst, SDL_Rect* dstrect, Uint32 color);
+int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key);
+int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect);
+
+SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
+int SDL_RWclose(SDL_RWops* context);
+int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst);
+
+int SDL_WaitEvent(SDL_Event* event);
+int SDL_PushEvent(SDL_Event* event);
+Uint32 SDL_GetTicks(void);
+SDL_TimerID SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void* param);
+int SDL_RemoveTimer(SDL_TimerID id);
+}
+
+#define SDL_BlitSurface SDL_UpperBlit

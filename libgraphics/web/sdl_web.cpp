@@ -1,0 +1,369 @@
+// SDL 1.2 for the browser, as much of it as the library uses. Surfaces are plain memory in the
+// desktop's pixel layout; the page shows the screen surface on a canvas (easel_web.js). Events wait
+// in a queue that the page fills; waiting for one suspends the program (the build's asynchronous
+// calls) until the page has input, the next timer tick is due, or a test moves the clock.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The page's side, in easel_web.js.
+extern "C" {
+void easel_web_start();
+void easel_web_stop();
+void easel_web_show_canvas(int width, int height);
+void easel_web_present(const void* pixels, int width, int height);
+double easel_web_now();
+void easel_web_sleep(double wake_at);
+void easel_web_download(const char* name, const void* bytes, int length);
+}
+
+struct web_timer {
+    Uint32 interval;
+    SDL_NewTimerCallback callback;
+    void* param;
+    double due;
+    unsigned serial;
+};
+
+struct SDL_RWops {
+    std::string name;
+    std::vector<Uint8> bytes;
+};
+
+namespace {
+
+// SDL 1.2 holds this many events; a push into a full queue fails.
+constexpr std::size_t queue_capacity = 128;
+
+struct surface_block {
+    SDL_Surface surface;
+    SDL_PixelFormat format;
+};
+
+struct web_state {
+    double started = 0;
+    SDL_Surface* screen = nullptr;
+    std::deque<SDL_Event> queue;
+    std::vector<std::unique_ptr<web_timer>> timers;
+    unsigned last_serial = 0;
+};
+
+web_state& state() {
+    static web_state single;
+    return single;
+}
+
+// Rows are addressed through the 16-bit pitch, which limits the width.
+constexpr int widest = 65535 / 4;
+
+SDL_Surface* new_surface(int width, int height) {
+    if (width <= 0 || height <= 0 || width > widest) return nullptr;
+    auto* block = static_cast<surface_block*>(std::calloc(1, sizeof(surface_block)));
+    void* pixels = std::calloc(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 4);
+    if (!block || !pixels) {
+        std::free(block);
+        std::free(pixels);
+        return nullptr;
+    }
+    block->format = {32, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0, 0};
+    block->surface = {SDL_SWSURFACE, &block->format, width, height, static_cast<Uint16>(width * 4), pixels};
+    return &block->surface;
+}
+
+Uint32* row_of(SDL_Surface* s, int y) { return static_cast<Uint32*>(s->pixels) + static_cast<std::ptrdiff_t>(y) * s->w; }
+
+// Cuts the span [start, start + length) to [0, limit); shifts the paired start along with it.
+void clip_span(int& start, int& length, int& paired_start, int limit) {
+    if (start < 0) {
+        length += start;
+        paired_start -= start;
+        start = 0;
+    }
+    if (start + length > limit) length = limit - start;
+}
+
+double clock_ms() { return easel_web_now() - state().started; }
+
+web_timer* earliest_timer() {
+    auto& timers = state().timers;
+    const auto first = std::min_element(timers.begin(), timers.end(), [](const auto& a, const auto& b) {
+        return a->due != b->due ? a->due < b->due : a->serial < b->serial;
+    });
+    return first == timers.end() ? nullptr : first->get();
+}
+
+// Runs the earliest timer if it is due; its callback may add or remove timers, itself included.
+bool fire_due_timer() {
+    web_timer* timer = earliest_timer();
+    if (!timer || timer->due > clock_ms()) return false;
+    const unsigned serial = timer->serial;
+    const Uint32 next = timer->callback(timer->interval, timer->param);
+    auto& timers = state().timers;
+    const auto still = std::find_if(timers.begin(), timers.end(), [serial](const auto& t) { return t->serial == serial; });
+    if (still == timers.end()) return true;
+    if (next == 0) {
+        timers.erase(still);
+    } else {
+        (*still)->due += next;
+        (*still)->interval = next;
+    }
+    return true;
+}
+
+void put_le(std::vector<Uint8>& out, Uint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<Uint8>(value >> (8 * i)));
+}
+
+// A 24-bit bottom-up BMP, as SDL writes one for a surface without alpha.
+std::vector<Uint8> bmp_bytes(SDL_Surface* s) {
+    const Uint32 row_bytes = (static_cast<Uint32>(s->w) * 3 + 3) & ~3u;
+    const Uint32 image_bytes = row_bytes * static_cast<Uint32>(s->h);
+    constexpr Uint32 header_bytes = 14 + 40;
+    std::vector<Uint8> out;
+    out.reserve(header_bytes + image_bytes);
+    out.push_back('B');
+    out.push_back('M');
+    put_le(out, header_bytes + image_bytes, 4);
+    put_le(out, 0, 4);
+    put_le(out, header_bytes, 4);
+    put_le(out, 40, 4);
+    put_le(out, static_cast<Uint32>(s->w), 4);
+    put_le(out, static_cast<Uint32>(s->h), 4);
+    put_le(out, 1, 2);
+    put_le(out, 24, 2);
+    put_le(out, 0, 4);
+    put_le(out, image_bytes, 4);
+    put_le(out, 0, 16);
+    for (int y = s->h - 1; y >= 0; --y) {
+        const Uint32* row = row_of(s, y);
+        for (int x = 0; x < s->w; ++x) put_le(out, row[x], 3);
+        out.resize(out.size() + (row_bytes - static_cast<Uint32>(s->w) * 3), 0);
+    }
+    return out;
+}
+
+bool push(const SDL_Event& event) {
+    auto& queue = state().queue;
+    if (queue.size() >= queue_capacity) return false;
+    queue.push_back(event);
+    return true;
+}
+
+Uint16 wire_position(int pos) { return static_cast<Uint16>(pos); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// What the page calls: its input, and what a test asks about the timers.
+// ---------------------------------------------------------------------------------------------
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void easel_web_mouse(int type, int button, int x, int y) {
+    SDL_Event event{};
+    if (type == SDL_MOUSEMOTION) {
+        event.motion = {SDL_MOUSEMOTION, wire_position(x), wire_position(y)};
+    } else {
+        const Uint8 pressed = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button = {static_cast<Uint8>(type), static_cast<Uint8>(button), pressed, wire_position(x), wire_position(y)};
+    }
+    push(event);
+}
+
+EMSCRIPTEN_KEEPALIVE void easel_web_key(int type, int sym, int unicode) {
+    SDL_Event event{};
+    event.key.type = static_cast<Uint8>(type);
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym = {static_cast<SDLKey>(sym), static_cast<Uint16>(unicode)};
+    push(event);
+}
+
+EMSCRIPTEN_KEEPALIVE void easel_web_quit() {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    push(event);
+}
+
+EMSCRIPTEN_KEEPALIVE int easel_web_pending() { return static_cast<int>(state().queue.size()); }
+
+// The clock value at which the next tick is due, or -1 when no timer runs.
+EMSCRIPTEN_KEEPALIVE double easel_web_next_due() {
+    const web_timer* timer = earliest_timer();
+    return timer ? state().started + timer->due : -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// SDL
+// ---------------------------------------------------------------------------------------------
+
+int SDL_Init(Uint32) {
+    state().started = easel_web_now();
+    easel_web_start();
+    return 0;
+}
+
+void SDL_Quit(void) {
+    state().timers.clear();
+    easel_web_stop();
+}
+
+int SDL_EnableUNICODE(int) { return 1; }
+
+// The fullscreen flag is not honoured: the page shows a canvas of the size asked for. An earlier
+// screen surface stays allocated, as canvases copied from the screen may still refer to it.
+SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32 flags) {
+    SDL_Surface* screen = new_surface(width, height);
+    if (!screen) return nullptr;
+    screen->flags = flags;
+    state().screen = screen;
+    easel_web_show_canvas(width, height);
+    return screen;
+}
+
+SDL_Surface* SDL_GetVideoSurface(void) { return state().screen; }
+
+int SDL_Flip(SDL_Surface* screen) {
+    if (!screen) return -1;
+    easel_web_present(screen->pixels, screen->w, screen->h);
+    return 0;
+}
+
+SDL_Surface* SDL_CreateRGBSurface(Uint32, int width, int height, int, Uint32, Uint32, Uint32, Uint32) {
+    return new_surface(width, height);
+}
+
+SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, SDL_PixelFormat*, Uint32 flags) {
+    SDL_Surface* copy = new_surface(src->w, src->h);
+    if (!copy) return nullptr;
+    std::memcpy(copy->pixels, src->pixels, static_cast<std::size_t>(src->w) * static_cast<std::size_t>(src->h) * 4);
+    copy->flags = flags;
+    copy->format->colorkey = src->format->colorkey;
+    return copy;
+}
+
+void SDL_FreeSurface(SDL_Surface* surface) {
+    if (!surface) return;
+    std::free(surface->pixels);
+    std::free(reinterpret_cast<surface_block*>(surface));
+}
+
+int SDL_LockSurface(SDL_Surface*) { return 0; }
+
+void SDL_UnlockSurface(SDL_Surface*) {}
+
+int SDL_FillRect(SDL_Surface* dst, SDL_Rect* dstrect, Uint32 color) {
+    int x = 0, y = 0, w = dst->w, h = dst->h;
+    if (dstrect) {
+        x = dstrect->x;
+        y = dstrect->y;
+        w = dstrect->w;
+        h = dstrect->h;
+        int unused = 0;
+        clip_span(x, w, unused, dst->w);
+        clip_span(y, h, unused, dst->h);
+    }
+    for (int row = y; row < y + h; ++row) std::fill_n(row_of(dst, row) + x, std::max(w, 0), color);
+    return 0;
+}
+
+int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key) {
+    surface->flags = (surface->flags & ~SDL_SRCCOLORKEY) | (flag & SDL_SRCCOLORKEY);
+    surface->format->colorkey = key;
+    return 0;
+}
+
+// The source rectangle is clipped to the source, then the target to the destination; only the
+// position of dstrect counts, and it is given back as the rectangle actually copied.
+int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect) {
+    int sx = 0, sy = 0, w = src->w, h = src->h;
+    if (srcrect) {
+        sx = srcrect->x;
+        sy = srcrect->y;
+        w = srcrect->w;
+        h = srcrect->h;
+    }
+    int dx = dstrect ? dstrect->x : 0;
+    int dy = dstrect ? dstrect->y : 0;
+    clip_span(sx, w, dx, src->w);
+    clip_span(sy, h, dy, src->h);
+    clip_span(dx, w, sx, dst->w);
+    clip_span(dy, h, sy, dst->h);
+    w = std::max(w, 0);
+    h = std::max(h, 0);
+    const bool keyed = (src->flags & SDL_SRCCOLORKEY) != 0;
+    const Uint32 key = src->format->colorkey;
+    for (int row = 0; row < h; ++row) {
+        const Uint32* from = row_of(src, sy + row) + sx;
+        Uint32* to = row_of(dst, dy + row) + dx;
+        for (int col = 0; col < w; ++col)
+            if (!keyed || from[col] != key) to[col] = from[col];
+    }
+    if (dstrect) *dstrect = {static_cast<Sint16>(dx), static_cast<Sint16>(dy), static_cast<Uint16>(w), static_cast<Uint16>(h)};
+    return 0;
+}
+
+// Only writing is offered: the file becomes a download of that name when it is closed.
+SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
+    if (!file || !mode || std::strchr(mode, 'w') == nullptr) return nullptr;
+    return new SDL_RWops{file, {}};
+}
+
+int SDL_RWclose(SDL_RWops* context) {
+    if (!context) return -1;
+    const std::string& name = context->name;
+    const std::string base = name.substr(name.find_last_of('/') + 1);
+    easel_web_download(base.c_str(), context->bytes.data(), static_cast<int>(context->bytes.size()));
+    delete context;
+    return 0;
+}
+
+int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst) {
+    if (!surface || !dst) return -1;
+    const std::vector<Uint8> bytes = bmp_bytes(surface);
+    dst->bytes.insert(dst->bytes.end(), bytes.begin(), bytes.end());
+    return freedst ? SDL_RWclose(dst) : 0;
+}
+
+// Queued events first (ticks among them), then due ticks one at a time, then sleep.
+int SDL_WaitEvent(SDL_Event* event) {
+    for (;;) {
+        auto& queue = state().queue;
+        if (!queue.empty()) {
+            if (event) {
+                *event = queue.front();
+                queue.pop_front();
+            }
+            return 1;
+        }
+        if (fire_due_timer()) continue;
+        easel_web_sleep(easel_web_next_due());
+    }
+}
+
+int SDL_PushEvent(SDL_Event* event) { return event && push(*event) ? 0 : -1; }
+
+Uint32 SDL_GetTicks(void) { return static_cast<Uint32>(clock_ms()); }
+
+SDL_TimerID SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void* param) {
+    if (!callback) return nullptr;
+    web_state& s = state();
+    s.timers.push_back(std::make_unique<web_timer>(web_timer{interval, callback, param, clock_ms() + interval, ++s.last_serial}));
+    return s.timers.back().get();
+}
+
+int SDL_RemoveTimer(SDL_TimerID id) {
+    auto& timers = state().timers;
+    const auto found = std::find_if(timers.begin(), timers.end(), [id](const auto& t) { return t.get() == id; });
+    if (found == timers.end()) return 0;
+    timers.erase(found);
+    return 1;
+}
+
+}  // extern "C"

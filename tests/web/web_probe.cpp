@@ -1,0 +1,20 @@
+// The browser tests' probe: prints every event record it reads, one line each,
+//     keycode pos_x pos_y button time type
+// starts a 25 ms timer on the key t and saves its screen as probe.bmp on the key s.
+#include <cstdio>
+
+#include "graphics.hpp"
+
+using namespace easel;
+
+int main() {
+    gout.open(200, 100);
+    gout << move_to(10, 10) << color(255, 0, 0) << box(20, 10) << color(0, 128, 255) << line_to(150, 90) << refresh;
+    event ev;
+    while (gin >> ev) {
+        std::printf("%d %d %d %d %d %d\n", ev.keycode, ev.pos_x, ev.pos_y, ev.button, ev.time, ev.type);
+        if (ev.keycode == 't') gin.timer(25);
+        if (ev.keycode == 's') gout.save("pictures/probe.bmp");
+    }
+    return 0;
+}
