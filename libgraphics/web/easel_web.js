@@ -226,7 +226,7 @@ mergeInto(LibraryManager.library, {
     EaselWeb.canvas.getContext('2d').putImageData(image, 0, 0);
   },
 
-  easel_web_sleep__deps: ['$EaselWeb'],
+  easel_web_sleep__deps: ['$EaselWeb', '$handleException'],
   easel_web_sleep: function(wakeAt) {
     return Asyncify.handleSleep(function(wakeUp) {
       EaselWeb.wakeUp = wakeUp;
@@ -236,7 +236,13 @@ mergeInto(LibraryManager.library, {
       // main returns through a rewind, which the runtime does not turn into an exit by itself.
       if (!EaselWeb.watchingMain) {
         EaselWeb.watchingMain = true;
-        Asyncify.whenDone().then(function(status) { exit(status); });
+        Asyncify.whenDone().then(function(status) {
+          try {
+            exit(status);
+          } catch (e) {
+            handleException(e);
+          }
+        });
       }
       EaselWeb.settle();
     });

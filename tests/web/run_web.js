@@ -1,0 +1,279 @@
+#!/usr/bin/env node
+// Browser checks of the pages that the browser build made, in headless Chromium on a server of our
+// own on 127.0.0.1, with real input events:
+//
+//   run_web.js --site DIR --test-pages DIR --npm DIR --programs DIR --expected DIR CHECK
+//
+// CHECK is a program's name: its page gets the input of DIR/<name>/demo.replay on a manual clock,
+// and every snap or expect of the script compares the canvas with the picture of that name in the
+// expected folder. CHECK `input` drives the probe page and compares the event records it prints.
+// Exit status 0 when the check passes, 1 when it fails, 77 (skipped) when something is missing.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+
+const SKIPPED = 77;
+const CHROMIUM = '/usr/bin/chromium';
+// Nothing but the loopback: no background services, no name lookups beyond 127.0.0.1.
+const CHROMIUM_FLAGS = [
+  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+  '--disable-default-apps', '--disable-domain-reliability', '--no-pings', '--disable-breakpad',
+  '--disable-client-side-phishing-detection', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1',
+];
+const HOW_TO_GET = 'run `make test-web` to install emscripten, chromium and playwright-core and run them';
+
+class Failure extends Error {}
+
+function options(argv) {
+  const parsed = {};
+  for (let i = 2; i < argv.length; ++i) {
+    if (argv[i].startsWith('--')) parsed[argv[i].slice(2)] = argv[++i];
+    else parsed.check = argv[i];
+  }
+  return parsed;
+}
+
+function missingPrerequisite(opts, page) {
+  if (!fs.existsSync(CHROMIUM)) return 'chromium is not installed';
+  if (!fs.existsSync(path.join(opts.npm, 'node_modules', 'playwright-core'))) return 'playwright-core is not installed';
+  if (!fs.existsSync(page)) return `${page} was not built`;
+  return null;
+}
+
+// Serves each folder under its own prefix, on 127.0.0.1 only.
+function serve(mounts) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
+  const server = http.createServer((request, response) => {
+    const url = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
+    const mount = Object.keys(mounts).find((prefix) => url.startsWith(prefix));
+    const file = mount && path.join(mounts[mount], path.normalize(url.slice(mount.length)));
+    if (!file || !file.startsWith(mounts[mount]) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// A replay script as a list of commands: words, with double-quoted words that may hold blanks.
+function parseScript(text) {
+  const commands = [];
+  text.split('\n').forEach((line, index) => {
+    const trimmed = line.trim();
+    if (trimmed === '' || trimmed.startsWith('#')) return;
+    const words = [...trimmed.matchAll(/"((?:[^"\\]|\\.)*)"|(\S+)/g)].map(
+        (m) => (m[1] !== undefined ? m[1].replace(/\\(.)/g, '$1') : m[2]));
+    commands.push({line: index + 1, name: words[0].toLowerCase(), args: words.slice(1)});
+  });
+  return commands;
+}
+
+const BUTTONS = {left: 'left', middle: 'middle', right: 'right', 1: 'left', 2: 'middle', 3: 'right'};
+const WHEEL = {wheelup: -100, wheeldown: 100, 4: -100, 5: 100};
+const KEYS = {
+  escape: 'Escape', return: 'Enter', enter: 'Enter', tab: 'Tab', backspace: 'Backspace', space: 'Space',
+  delete: 'Delete', up: 'ArrowUp', down: 'ArrowDown', left: 'ArrowLeft', right: 'ArrowRight',
+  insert: 'Insert', home: 'Home', end: 'End', pageup: 'PageUp', pagedown: 'PageDown', lshift: 'ShiftLeft',
+  rshift: 'ShiftRight', lctrl: 'ControlLeft', rctrl: 'ControlRight', lalt: 'AltLeft', ralt: 'AltRight',
+  lsuper: 'MetaLeft', rsuper: 'MetaRight', menu: 'ContextMenu', numlock: 'NumLock', capslock: 'CapsLock',
+  scrolllock: 'ScrollLock',
+};
+
+// A named key through the keyboard; a character as a keyboard whose layout has it would send it.
+async function pressKey(page, name) {
+  if ([...name].length === 1) {
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Input.dispatchKeyEvent', {type: 'keyDown', key: name, text: name, unmodifiedText: name});
+    await cdp.send('Input.dispatchKeyEvent', {type: 'keyUp', key: name});
+    await cdp.detach();
+    return;
+  }
+  const fn = /^f([1-9]|1[0-5])$/i.exec(name);
+  await page.keyboard.press(fn ? `F${fn[1]}` : KEYS[name.toLowerCase()]);
+}
+
+// The page point at the middle of the program's pixel (x, y); outside the canvas for positions outside.
+async function pagePoint(page, x, y) {
+  return page.evaluate(([x, y]) => {
+    const canvas = document.getElementById('canvas');
+    const r = canvas.getBoundingClientRect();
+    return [r.left + (x + 0.5) * r.width / canvas.width, r.top + (y + 0.5) * r.height / canvas.height];
+  }, [x, y]);
+}
+
+async function mouseAt(page, x, y) {
+  const [px, py] = await pagePoint(page, Number(x), Number(y));
+  await page.mouse.move(px, py);
+}
+
+// Differences between the canvas and the picture at url, as a message; null when they are equal.
+function compareCanvas(page, url) {
+  return page.evaluate(async (url) => {
+    const canvas = document.getElementById('canvas');
+    const shown = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+    const response = await fetch(url);
+    if (!response.ok) return `${url} is missing`;
+    const bitmap = await createImageBitmap(await response.blob(),
+        {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+    if (bitmap.width !== shown.width || bitmap.height !== shown.height) {
+      return `the canvas is ${shown.width}x${shown.height}, the picture ${bitmap.width}x${bitmap.height}`;
+    }
+    const scratch = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+    scratch.drawImage(bitmap, 0, 0);
+    const expected = scratch.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    const hex = (d, i) => '0x' + ((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]).toString(16).padStart(6, '0');
+    const differing = [];
+    for (let i = 0; i < expected.length; i += 4) {
+      if (shown.data[i] !== expected[i] || shown.data[i + 1] !== expected[i + 1] ||
+          shown.data[i + 2] !== expected[i + 2]) {
+        const at = i / 4;
+        differing.push(`(${at % shown.width}, ${Math.floor(at / shown.width)}) is ${hex(shown.data, i)}, ` +
+                       `expected ${hex(expected, i)}`);
+      }
+    }
+    return differing.length ? `${differing.length} pixel(s) differ: ${differing.slice(0, 5).join('; ')}` : null;
+  }, url);
+}
+
+async function openPage(browser, url) {
+  const page = await browser.newPage({deviceScaleFactor: 2, viewport: {width: 1000, height: 800}});
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(error.message));
+  await page.goto(url);
+  await page.waitForFunction(() => window.easel && document.getElementById('canvas').width > 0);
+  await page.evaluate(() => window.easel.idle());
+  // Whole program pixels on whole device pixels.
+  const sharp = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    return canvas.getBoundingClientRect().width * devicePixelRatio === canvas.width * 2 &&
+        getComputedStyle(canvas).imageRendering === 'pixelated';
+  });
+  if (!sharp) throw new Failure('the canvas is not scaled by 2 with pixelated rendering on a screen of density 2');
+  return {page, problems};
+}
+
+async function closeProgram(page) {
+  await page.click('#close');
+  await page.waitForFunction(() => window.easel.exitStatus !== null);
+  const status = await page.evaluate(() => window.easel.exitStatus);
+  if (status !== 0) throw new Failure(`the program ended with status ${status} after the page was closed`);
+}
+
+async function replay(browser, base, script) {
+  const {page, problems} = await openPage(browser, `${base}/site/${script.name}.html?clock=manual`);
+  const failures = [];
+  for (const {line, name, args} of parseScript(fs.readFileSync(script.file, 'utf8'))) {
+    const where = `${script.file}:${line}`;
+    if (name === 'move') {
+      await mouseAt(page, args[0], args[1]);
+    } else if (['press', 'release', 'click'].includes(name)) {
+      await mouseAt(page, args[1], args[2]);
+      const button = args[0].toLowerCase();
+      if (button in WHEEL) {
+        if (name !== 'release') await page.mouse.wheel(0, WHEEL[button]);
+      } else {
+        if (name !== 'release') await page.mouse.down({button: BUTTONS[button]});
+        if (name !== 'press') await page.mouse.up({button: BUTTONS[button]});
+      }
+    } else if (name === 'key') {
+      await pressKey(page, args[0]);
+    } else if (name === 'type') {
+      for (const character of args[0]) await pressKey(page, character);
+    } else if (name === 'wait') {
+      await page.evaluate((ms) => window.easel.advance(ms), Number(args[0]));
+    } else if (name === 'snap' || name === 'expect') {
+      const difference = await compareCanvas(page, `${base}/expected/${args[0]}`);
+      if (difference) failures.push(`${where}: ${name} ${args[0]}: ${difference}`);
+    } else if (name === 'close') {
+      break;
+    }
+    await page.evaluate(() => window.easel.idle());
+  }
+  await closeProgram(page);
+  if (problems.length) failures.push(`errors on the page: ${problems.join('; ')}`);
+  if (failures.length) throw new Failure(failures.join('\n'));
+}
+
+async function printed(page) {
+  await page.evaluate(() => window.easel.idle());
+  return page.evaluate(() => document.getElementById('output').textContent.split('\n').filter((l) => l));
+}
+
+// Every kind of input the library turns into an event record, and a save.
+async function inputCheck(browser, base) {
+  const {page} = await openPage(browser, `${base}/test-pages/web_probe.html?clock=manual`);
+  await mouseAt(page, 10, 20);
+  await mouseAt(page, 30, 40);
+  await page.mouse.down({button: 'right'});
+  await page.mouse.up({button: 'right'});
+  await page.mouse.wheel(0, -100);
+  await page.mouse.wheel(0, 100);
+  await mouseAt(page, 190, 50);
+  await page.mouse.down();
+  await mouseAt(page, 230, -20);
+  await page.mouse.up();
+  for (const key of ['Up', 'a', 'ő', 'Escape', 'LShift', 't']) await pressKey(page, key);
+  await page.evaluate(() => window.easel.advance(100));
+  const expected = [
+    '0 10 20 0 0 2', '0 30 40 0 0 2', '0 30 40 3 0 2', '0 30 40 -3 0 2', '0 30 40 4 0 2', '0 30 40 -4 0 2',
+    '0 30 40 5 0 2', '0 30 40 -5 0 2', '0 190 50 0 0 2', '0 190 50 1 0 2', '0 199 0 0 0 2', '0 199 0 -1 0 2',
+    '65536 0 0 0 0 1', '-65536 0 0 0 0 1', '97 0 0 0 0 1', '245 0 0 0 0 1', '27 0 0 0 0 1',
+    '65546 0 0 0 0 1', '-65546 0 0 0 0 1', '116 0 0 0 0 1',
+    '0 0 0 0 25 3', '0 0 0 0 50 3', '0 0 0 0 75 3', '0 0 0 0 100 3',
+  ];
+  const lines = await printed(page);
+  const wrong = expected.findIndex((line, i) => lines[i] !== line);
+  if (wrong >= 0 || lines.length !== expected.length) {
+    throw new Failure(`event records differ at record ${wrong + 1}:\n  got      ${lines.join(' | ')}\n` +
+                      `  expected ${expected.join(' | ')}`);
+  }
+  const [download] = await Promise.all([page.waitForEvent('download'), pressKey(page, 's')]);
+  if (download.suggestedFilename() !== 'probe.bmp') {
+    throw new Failure(`save offered ${download.suggestedFilename()}, not probe.bmp`);
+  }
+  const bmp = fs.readFileSync(await download.path()).toString('base64');
+  const difference = await compareCanvas(page, `data:image/bmp;base64,${bmp}`);
+  if (difference) throw new Failure(`the saved BMP is not the screen: ${difference}`);
+  await closeProgram(page);
+}
+
+async function main() {
+  const opts = options(process.argv);
+  const page = opts.check === 'input' ? path.join(opts['test-pages'], 'web_probe.html')
+                                      : path.join(opts.site, `${opts.check}.html`);
+  const missing = missingPrerequisite(opts, page);
+  if (missing) {
+    console.log(`SKIPPED: browser checks: ${missing}; ${HOW_TO_GET}`);
+    return SKIPPED;
+  }
+  const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
+  const server = await serve({'/site/': path.resolve(opts.site), '/test-pages/': path.resolve(opts['test-pages']),
+                              '/expected/': path.resolve(opts.expected)});
+  const base = `http://127.0.0.1:${server.address().port}`;
+  const browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
+  try {
+    if (opts.check === 'input') {
+      await inputCheck(browser, base);
+    } else {
+      await replay(browser, base, {name: opts.check, file: path.join(opts.programs, opts.check, 'demo.replay')});
+    }
+    console.log(`ok    ${opts.check}`);
+    return 0;
+  } catch (error) {
+    if (!(error instanceof Failure)) throw error;
+    console.log(`FAIL  ${opts.check}: ${error.message}`);
+    return 1;
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+main().then((status) => process.exit(status), (error) => {
+  console.log(`FAIL: ${error.stack || error}`);
+  process.exit(1);
+});
