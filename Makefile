@@ -4,6 +4,9 @@
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
 #                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
+# In the browser: make web        every demo as a web page in build-web/ (docs/web.md)
+#                 make web DEMO=<name>   one program's page
+#                 make test-web   installs emscripten, Chromium and playwright-core, runs the browser tests
 # SANITIZE=1 builds and tests with AddressSanitizer and UndefinedBehaviorSanitizer.
 # `make run` needs only the packages for building and running; `make test` installs the test
 # packages and turns the tests on in the same build directory, so nothing built is built again.
@@ -30,7 +33,16 @@ TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev 
 
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
 
-.PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean
+WEB_PACKAGES = cmake make emscripten chromium
+WEB_SITE = build-web
+WEB_BUILD = build-web-cmake
+# Only a DEMO named on the command line limits make web to one page.
+WEB_TARGET = $(if $(filter command line,$(origin DEMO)),--target $(DEMO))
+# emcc's optimizer needs Debian's acorn where node is not Debian's own build.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+
+.PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
+        web-test-tools web-if-available deps-web
 
 run: deps-run configure
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
@@ -39,7 +51,7 @@ new:
 	@sh tools/new-program.sh "$$NAME"
 
 test: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
-test: deps-test build
+test: deps-test build $(if $(filter 1,$(SANITIZE)),,web-if-available)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 gallery: deps-run build
@@ -68,6 +80,38 @@ configure:
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+web: deps-web
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) $(WEB_TARGET)
+	@echo "The pages are in $(WEB_SITE)/; serve that folder with any web server (docs/web.md)."
+
+test-web: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
+test-web: deps-test deps-web build web web-test-tools
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L web
+
+# The probe page and playwright-core, which drives Chromium.
+web-test-tools: $(WEB_BUILD)/npm/node_modules/.package-lock.json
+	$(WEB_ENV) cmake --build $(WEB_BUILD) --target web_probe
+
+$(WEB_BUILD)/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	mkdir -p $(WEB_BUILD)/npm
+	cp tests/web/package.json tests/web/package-lock.json $(WEB_BUILD)/npm/
+	cd $(WEB_BUILD)/npm && npm ci --no-audit --no-fund
+	touch $@
+
+# make test runs the browser tests too where emscripten and Chromium are installed.
+web-if-available:
+	@if command -v emcc >/dev/null && command -v chromium >/dev/null && command -v npm >/dev/null; then \
+	  $(MAKE) web web-test-tools; \
+	else \
+	  echo "Browser tests skipped: emscripten or Chromium is missing; make test-web installs them and runs them."; \
+	fi
+
+deps-web:
+	@sh tools/install-packages.sh $(WEB_PACKAGES)
+	@command -v npm >/dev/null || sh tools/install-packages.sh npm
+
 deps-run:
 	@sh tools/install-packages.sh $(RUN_PACKAGES)
 
@@ -75,4 +119,4 @@ deps-test:
 	@sh tools/install-packages.sh $(TEST_PACKAGES)
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz
+	rm -rf build build-sanitize build-bench build-fuzz $(WEB_SITE) $(WEB_BUILD)
