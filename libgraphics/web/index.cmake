@@ -18,7 +18,7 @@ foreach(row IN LISTS rows)
   string(REGEX REPLACE "`([^`]*)`" "<code>\\1</code>" description "${description}")
   file(COPY ${readme_dir}/${picture} DESTINATION ${site}/gallery)
   get_filename_component(picture_file ${picture} NAME)
-  string(APPEND items "<li><a href=\"${name}.html\"><img src=\"gallery/${picture_file}\" alt=\"\" width=\"100\" height=\"100\">"
+  string(APPEND items "<li><a href=\"${name}.html\"><img src=\"gallery/${picture_file}\" alt=\"\" width=\"100\">"
                       "<strong>${name}</strong></a> ${description}</li>\n")
 endforeach()
 if(items STREQUAL "")
@@ -35,7 +35,7 @@ file(WRITE ${OUTPUT} "<!doctype html>
   a { color: #8ab4f8; }
   ul { list-style: none; padding: 0; }
   li { display: flow-root; margin: 12px 0; }
-  img { float: left; margin-right: 12px; image-rendering: pixelated; }
+  img { float: left; margin-right: 12px; }
   strong { display: block; }
 </style>
 </head>

@@ -2,16 +2,21 @@
 // Browser checks of the pages that the browser build made, in headless Chromium on a server of our
 // own on 127.0.0.1, with real input events:
 //
-//   run_web.js --site DIR --test-pages DIR --npm DIR --programs DIR --expected DIR CHECK
+//   run_web.js --site DIR --test-pages DIR --npm DIR --programs DIR --expected DIR
+//              --replay-bin DIR CHECK
 //
 // CHECK is a program's name: its page gets the input of DIR/<name>/demo.replay on a manual clock,
 // and every snap or expect of the script compares the canvas with the picture of that name in the
-// expected folder. CHECK `input` drives the probe page and compares the event records it prints.
+// expected folder. Where the folder lacks one (a program without a gallery picture), easel-replay
+// from the replay-bin folder makes them all from the same script with the desktop program.
+// CHECK `input` drives the probe page and compares the event records it prints.
 // Exit status 0 when the check passes, 1 when it fails, 77 (skipped) when something is missing.
 'use strict';
 
+const {spawnSync} = require('child_process');
 const fs = require('fs');
 const http = require('http');
+const os = require('os');
 const path = require('path');
 
 const SKIPPED = 77;
@@ -163,10 +168,24 @@ async function closeProgram(page) {
   if (status !== 0) throw new Failure(`the program ended with status ${status} after the page was closed`);
 }
 
+// The folder of the script's pictures: the given one if it has them all, else one that easel-replay
+// filled by running the desktop program on the script.
+function expectedPictures(opts, name, commands) {
+  const pictures = commands.filter((c) => c.name === 'snap' || c.name === 'expect').map((c) => c.args[0]);
+  if (pictures.every((picture) => fs.existsSync(path.join(opts.expected, picture)))) return opts.expected;
+  const made = fs.mkdtempSync(path.join(os.tmpdir(), `easel-web-${name}-`));
+  process.on('exit', () => fs.rmSync(made, {recursive: true, force: true}));
+  const script = path.resolve(opts.programs, name, 'demo.replay');
+  const run = spawnSync(path.resolve(opts['replay-bin'], 'easel-replay'),
+                        [script, '--', path.resolve(opts['replay-bin'], name)], {cwd: made, encoding: 'utf8'});
+  if (run.status !== 0) throw new Failure(`easel-replay could not make the pictures: ${run.stderr || run.error}`);
+  return made;
+}
+
 async function replay(browser, base, script) {
   const {page, problems} = await openPage(browser, `${base}/site/${script.name}.html?clock=manual`);
   const failures = [];
-  for (const {line, name, args} of parseScript(fs.readFileSync(script.file, 'utf8'))) {
+  for (const {line, name, args} of script.commands) {
     const where = `${script.file}:${line}`;
     if (name === 'move') {
       await mouseAt(page, args[0], args[1]);
@@ -251,15 +270,21 @@ async function main() {
     return SKIPPED;
   }
   const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
+  const script = {name: opts.check, file: path.join(opts.programs, opts.check, 'demo.replay')};
+  let expected = opts.expected;
+  if (opts.check !== 'input') {
+    script.commands = parseScript(fs.readFileSync(script.file, 'utf8'));
+    expected = expectedPictures(opts, opts.check, script.commands);
+  }
   const server = await serve({'/site/': path.resolve(opts.site), '/test-pages/': path.resolve(opts['test-pages']),
-                              '/expected/': path.resolve(opts.expected)});
+                              '/expected/': path.resolve(expected)});
   const base = `http://127.0.0.1:${server.address().port}`;
   const browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
   try {
     if (opts.check === 'input') {
       await inputCheck(browser, base);
     } else {
-      await replay(browser, base, {name: opts.check, file: path.join(opts.programs, opts.check, 'demo.replay')});
+      await replay(browser, base, script);
     }
     console.log(`ok    ${opts.check}`);
     return 0;
