@@ -33,7 +33,8 @@ TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev 
 
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
 
-WEB_PACKAGES = cmake make emscripten chromium
+WEB_PACKAGES = cmake make emscripten
+WEB_TEST_PACKAGES = $(WEB_PACKAGES) chromium
 WEB_SITE = build-web
 WEB_BUILD = build-web-cmake
 # Only a DEMO named on the command line limits make web to one page.
@@ -42,7 +43,7 @@ WEB_TARGET = $(if $(filter command line,$(origin DEMO)),--target $(DEMO))
 WEB_ENV = NODE_PATH=/usr/share/nodejs
 
 .PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
-        web-test-tools web-if-available deps-web
+        web-test-tools web-if-available deps-web deps-web-test
 
 run: deps-run configure
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
@@ -87,7 +88,7 @@ web: deps-web
 	@echo "The pages are in $(WEB_SITE)/; serve that folder with any web server (docs/web.md)."
 
 test-web: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
-test-web: deps-test deps-web build web web-test-tools
+test-web: deps-test deps-web-test build web web-test-tools
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L web
 
 # The probe page and playwright-core, which drives Chromium.
@@ -110,6 +111,10 @@ web-if-available:
 
 deps-web:
 	@sh tools/install-packages.sh $(WEB_PACKAGES)
+
+# npm comes with some builds of node; Debian's node needs the package.
+deps-web-test:
+	@sh tools/install-packages.sh $(WEB_TEST_PACKAGES)
 	@command -v npm >/dev/null || sh tools/install-packages.sh npm
 
 deps-run:
