@@ -101,18 +101,24 @@ async function pressKey(page, name) {
   await page.keyboard.press(fn ? `F${fn[1]}` : KEYS[name.toLowerCase()]);
 }
 
-// The page point at the middle of the program's pixel (x, y); outside the canvas for positions outside.
-async function pagePoint(page, x, y) {
-  return page.evaluate(([x, y]) => {
-    const canvas = document.getElementById('canvas');
-    const r = canvas.getBoundingClientRect();
-    return [r.left + (x + 0.5) * r.width / canvas.width, r.top + (y + 0.5) * r.height / canvas.height];
-  }, [x, y]);
+// Where the program's pixels lie on the page; the layout stays put while a check runs.
+const placements = new WeakMap();
+
+async function placement(page) {
+  if (!placements.has(page)) {
+    placements.set(page, await page.evaluate(() => {
+      const canvas = document.getElementById('canvas');
+      const r = canvas.getBoundingClientRect();
+      return {left: r.left, top: r.top, xscale: r.width / canvas.width, yscale: r.height / canvas.height};
+    }));
+  }
+  return placements.get(page);
 }
 
+// To the middle of the program's pixel (x, y); outside the canvas for positions outside.
 async function mouseAt(page, x, y) {
-  const [px, py] = await pagePoint(page, Number(x), Number(y));
-  await page.mouse.move(px, py);
+  const at = await placement(page);
+  await page.mouse.move(at.left + (Number(x) + 0.5) * at.xscale, at.top + (Number(y) + 0.5) * at.yscale);
 }
 
 // Differences between the canvas and the picture at url, as a message; null when they are equal.
