@@ -82,6 +82,7 @@ build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 web: deps-web
+	@[ -z "$(WEB_TARGET)" ] || [ -d "programs/$(DEMO)" ] || { echo "There is no program programs/$(DEMO)."; exit 2; }
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) \
 	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) $(WEB_TARGET)
