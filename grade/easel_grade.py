@@ -635,12 +635,13 @@ def cell(record, script, run, out):
     base = "results/%s/%s/" % (record["submission"], script)
     pictures = []
     for _, arguments in expectations(os.path.join(out, "tests", script + ".replay")):
-        name = arguments[0]
+        name, shown = arguments[0], []
         for label, path in (("expected", "tests/" + name), ("actual", base + stem(name) + ".actual.png"),
                             ("diff", base + stem(name) + ".diff.png")):
             if os.path.isfile(os.path.join(out, path)):
                 title = html.escape("%s %s" % (label, name))
-                pictures.append('<a href="%s"><img src="%s" alt="%s" title="%s"></a>' % (url(path), url(path), title, title))
+                shown.append('<a href="%s"><img src="%s" alt="%s" title="%s"></a>' % (url(path), url(path), title, title))
+        pictures.append('<span class="pictures">%s<br>%s</span>' % ("".join(shown), html.escape(name)))
     return '<td class="bad"><b>%s</b><br>%s<br>%s %s</td>' % (
         html.escape(run["status"]), html.escape(run["reason"]), "".join(pictures), link(base + "output.txt", "output"))
 
@@ -651,9 +652,11 @@ PAGE = """<!DOCTYPE html>
 body { font-family: sans-serif; } table { border-collapse: collapse; }
 td, th { border: 1px solid #999; padding: 4px; vertical-align: top; }
 .ok { background: #dfd; } .bad { background: #fdd; } img { width: 80px; image-rendering: pixelated; margin: 2px; }
+.pictures { display: inline-block; border: 1px solid #bbb; margin: 2px; text-align: center; font-size: small; }
 </style></head><body>
 <h1>%(passed)d of %(count)d submission(s) passed every script</h1>
-<p>Pictures, left to right: expected, actual, differing pixels. Hover for the file name.</p>
+<p>Each picture a script expects: what was expected, what the program showed and, in red, the pixels that
+differ (when they differ). Click a picture for its full size.</p>
 <table><tr><th>submission</th><th>build</th>%(head)s</tr>
 %(body)s</table></body></html>
 """
