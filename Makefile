@@ -31,6 +31,7 @@ GRADE_PACKAGES = python3 bubblewrap parallel
 TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev xvfb xdotool x11-utils x11-apps \
                 x11-xserver-utils xauth imagemagick libx11-dev
 
+BENCH_PACKAGES = $(TEST_PACKAGES) libsdl-gfx1.2-dev
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
 
 WEB_PACKAGES = cmake make emscripten
@@ -59,7 +60,8 @@ gallery: deps-run build
 	@sh tools/gallery.sh $(BUILD)
 	@sh tools/tutorial.sh $(BUILD) snap
 
-bench: deps-test
+bench:
+	@sh tools/install-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON
 	cmake --build build-bench -j$(JOBS) --target easel_bench
 	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench
