@@ -202,42 +202,47 @@ void canvas::draw_dot() {
 void canvas::draw_line(int x, int y) { trace_line(x, y); }
 
 // Bresenham-style stepping whose error term starts at 0: after k main steps the pen has made
-// floor(k * shifts / steps) side steps. Every point goes through move_point, which stops the
-// line at the edge.
+// floor(k * shifts / steps) side steps. Along each axis the points inside the canvas are then a
+// prefix of the line, so the stop at the edge is worked out first and the points are stored
+// without a test each.
 void canvas::trace_line(long long dx, long long dy) {
     if (!buf) return;
-    pixel_access access(buf);
-    const int xdir = dx > 0 ? 1 : -1;
-    const int ydir = dy > 0 ? 1 : -1;
     const long long adx = dx < 0 ? -dx : dx;
     const long long ady = dy < 0 ? -dy : dy;
-    int xstep = 0, ystep = 0, xshift = 0, yshift = 0;
-    long long steps = 0, shifts = 0;
-    if (adx >= ady) {
-        xstep = xdir;
-        yshift = ydir;
-        steps = adx;
-        shifts = ady;
-    } else {
-        ystep = ydir;
-        xshift = xdir;
-        steps = ady;
-        shifts = adx;
-    }
-    const auto plot = [this] { pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr); };
-    plot();
+    const bool x_major = adx >= ady;
+    const long long steps = x_major ? adx : ady;
+    const long long shifts = x_major ? ady : adx;
+    // Points the pen can move in the direction of each axis before it would leave the canvas.
+    const long long room_x = dx > 0 ? buf->w - 1 - pt_x : pt_x;
+    const long long room_y = dy > 0 ? buf->h - 1 - pt_y : pt_y;
+    const long long main_room = x_major ? room_x : room_y;
+    const long long side_room = x_major ? room_y : room_x;
+    long long drawn = std::min(steps, main_room);
+    if (shifts > 0) drawn = std::min(drawn, ((side_room + 1) * steps - 1) / shifts);
+
+    const std::ptrdiff_t x_off = dx > 0 ? 1 : -1;
+    const std::ptrdiff_t y_off = dy > 0 ? buf->pitch / 4 : -(buf->pitch / 4);
+    const std::ptrdiff_t main_off = x_major ? x_off : y_off;
+    const std::ptrdiff_t side_off = x_major ? y_off : x_off;
+    const auto clr = static_cast<Uint32>(draw_clr);
+    pixel_access access(buf);
+    Uint32* p = &pixel(buf, pt_x, pt_y);
+    *p = clr;
     long long len = 0;
-    bool noclip = true;
-    for (long long i = 0; noclip && i < steps; ++i) {
+    for (long long k = 0; k < drawn; ++k) {
         len += shifts;
         if (len >= steps) {
-            noclip = move_point(xstep + xshift, ystep + yshift);
             len -= steps;
-        } else {
-            noclip = move_point(xstep, ystep);
+            p += side_off;
         }
-        if (noclip) plot();
+        p += main_off;
+        *p = clr;
     }
+
+    // The pen ends on the last point drawn; both moves are within the canvas.
+    const long long side_steps = drawn > 0 ? drawn * shifts / steps : 0;
+    pt_x += static_cast<int>((dx > 0 ? 1 : -1) * (x_major ? drawn : side_steps));
+    pt_y += static_cast<int>((dy > 0 ? 1 : -1) * (x_major ? side_steps : drawn));
 }
 
 void canvas::draw_box(int x, int y) {

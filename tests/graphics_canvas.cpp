@@ -4,6 +4,7 @@
 #include <climits>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,6 +26,29 @@ SDL_Surface* open_window(unsigned w = 200, unsigned h = 200) {
 }
 
 void put_pen(int x, int y) { ASSERT_TRUE(gout.move_point(x - gout.x(), y - gout.y())); }
+
+// The line rule: the k-th point is start + k * main step + floor(k * shifts / steps) * side step,
+// up to the last one inside a w x h canvas, in drawing order.
+std::vector<point> floored_line(point start, int dx, int dy, int w, int h) {
+    const int adx = std::abs(dx), ady = std::abs(dy), steps = std::max(adx, ady);
+    const bool x_major = adx >= ady;
+    std::vector<point> out;
+    for (int k = 0; k <= steps; ++k) {
+        const int side = steps == 0 ? 0 : k * (x_major ? ady : adx) / steps;
+        const int x = start.first + (dx > 0 ? 1 : -1) * (x_major ? k : side);
+        const int y = start.second + (dy > 0 ? 1 : -1) * (x_major ? side : k);
+        if (x < 0 || x >= w || y < 0 || y >= h) break;
+        out.emplace_back(x, y);
+    }
+    return out;
+}
+
+std::vector<point> in_row_order(std::vector<point> points) {
+    std::sort(points.begin(), points.end(), [](point a, point b) {
+        return std::make_pair(a.second, a.first) < std::make_pair(b.second, b.first);
+    });
+    return points;
+}
 
 }  // namespace
 
@@ -134,14 +158,27 @@ TEST(Line, SteepLineChangesColumnOnlyAtItsLastPoint) {
 }
 
 TEST(Line, PointsFollowTheFlooredSlope) {
-    // The k-th point is start + k * main step + floor(k * shifts / steps) * side step.
     SDL_Surface* screen = open_window();
     put_pen(100, 100);
     gout.draw_line(-7, 3);
-    for (int k = 0; k <= 7; ++k) EXPECT_EQ(easel_test::pixel_at(screen, 100 - k, 100 + k * 3 / 7), 0xFFFFFFu) << k;
-    EXPECT_EQ(lit_pixels(screen).size(), 8u);
+    EXPECT_EQ(lit_pixels(screen), in_row_order(floored_line({100, 100}, -7, 3, 200, 200)));
     EXPECT_EQ(gout.x(), 93);
     EXPECT_EQ(gout.y(), 103);
+}
+
+TEST(Line, EverySlopeStopsAtItsLastPointInside) {
+    // From near each corner, lines that leave across either axis, or stay inside.
+    SDL_Surface* screen = open_window();
+    for (const point& start : {point{3, 5}, point{196, 194}, point{190, 2}, point{4, 197}})
+        for (int dx = -230; dx <= 230; dx += 23)
+            for (int dy = -230; dy <= 230; dy += 19) {
+                easel_test::fill(screen, 0);
+                put_pen(start.first, start.second);
+                gout.draw_line(dx, dy);
+                const std::vector<point> expected = floored_line(start, dx, dy, 200, 200);
+                ASSERT_EQ(lit_pixels(screen), in_row_order(expected)) << dx << ", " << dy;
+                ASSERT_EQ(point(gout.x(), gout.y()), expected.back()) << dx << ", " << dy;
+            }
 }
 
 TEST(Line, ZeroVectorAndDiagonal) {
