@@ -4,11 +4,11 @@
 #include <climits>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "reference_model.hpp"
 #include "surface_probe.hpp"
 
 using namespace easel;
@@ -27,27 +27,11 @@ SDL_Surface* open_window(unsigned w = 200, unsigned h = 200) {
 
 void put_pen(int x, int y) { ASSERT_TRUE(gout.move_point(x - gout.x(), y - gout.y())); }
 
-// The line rule: the k-th point is start + k * main step + floor(k * shifts / steps) * side step,
-// up to the last one inside a w x h canvas, in drawing order.
-std::vector<point> floored_line(point start, int dx, int dy, int w, int h) {
-    const int adx = std::abs(dx), ady = std::abs(dy), steps = std::max(adx, ady);
-    const bool x_major = adx >= ady;
-    std::vector<point> out;
-    for (int k = 0; k <= steps; ++k) {
-        const int side = steps == 0 ? 0 : k * (x_major ? ady : adx) / steps;
-        const int x = start.first + (dx > 0 ? 1 : -1) * (x_major ? k : side);
-        const int y = start.second + (dy > 0 ? 1 : -1) * (x_major ? side : k);
-        if (x < 0 || x >= w || y < 0 || y >= h) break;
-        out.emplace_back(x, y);
-    }
-    return out;
-}
-
-std::vector<point> in_row_order(std::vector<point> points) {
-    std::sort(points.begin(), points.end(), [](point a, point b) {
-        return std::make_pair(a.second, a.first) < std::make_pair(b.second, b.first);
-    });
-    return points;
+image::picture picture_of(SDL_Surface* s) {
+    image::picture shown(s->w, s->h);
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) shown.at(x, y) = easel_test::pixel_at(s, x, y);
+    return shown;
 }
 
 }  // namespace
@@ -158,10 +142,12 @@ TEST(Line, SteepLineChangesColumnOnlyAtItsLastPoint) {
 }
 
 TEST(Line, PointsFollowTheFlooredSlope) {
+    // The k-th point is start + k * main step + floor(k * shifts / steps) * side step.
     SDL_Surface* screen = open_window();
     put_pen(100, 100);
     gout.draw_line(-7, 3);
-    EXPECT_EQ(lit_pixels(screen), in_row_order(floored_line({100, 100}, -7, 3, 200, 200)));
+    for (int k = 0; k <= 7; ++k) EXPECT_EQ(easel_test::pixel_at(screen, 100 - k, 100 + k * 3 / 7), 0xFFFFFFu) << k;
+    EXPECT_EQ(lit_pixels(screen).size(), 8u);
     EXPECT_EQ(gout.x(), 93);
     EXPECT_EQ(gout.y(), 103);
 }
@@ -169,15 +155,18 @@ TEST(Line, PointsFollowTheFlooredSlope) {
 TEST(Line, EverySlopeStopsAtItsLastPointInside) {
     // From near each corner, lines that leave across either axis, or stay inside.
     SDL_Surface* screen = open_window();
-    for (const point& start : {point{3, 5}, point{196, 194}, point{190, 2}, point{4, 197}})
+    for (const model::point start : {model::point{3, 5}, {196, 194}, {190, 2}, {4, 197}})
         for (int dx = -230; dx <= 230; dx += 23)
             for (int dy = -230; dy <= 230; dy += 19) {
                 easel_test::fill(screen, 0);
-                put_pen(start.first, start.second);
+                put_pen(start.x, start.y);
                 gout.draw_line(dx, dy);
-                const std::vector<point> expected = floored_line(start, dx, dy, 200, 200);
-                ASSERT_EQ(lit_pixels(screen), in_row_order(expected)) << dx << ", " << dy;
-                ASSERT_EQ(point(gout.x(), gout.y()), expected.back()) << dx << ", " << dy;
+                model::pen_picture expected(200, 200);
+                expected.move_to(start);
+                expected.line(dx, dy);
+                ASSERT_TRUE(model::same_picture(picture_of(screen), expected.picture())) << dx << ", " << dy;
+                ASSERT_EQ(gout.x(), expected.pen_x()) << dx << ", " << dy;
+                ASSERT_EQ(gout.y(), expected.pen_y()) << dx << ", " << dy;
             }
 }
 

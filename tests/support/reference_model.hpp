@@ -60,6 +60,7 @@ public:
 
     const image::picture& picture() const { return picture_; }
     int pen_x() const { return pen_x_; }
+    int pen_y() const { return pen_y_; }
 
     void set_colour(std::uint32_t colour) { colour_ = colour; }
     void color(int r, int g, int b) { set_colour(rgb(r, g, b)); }
