@@ -131,6 +131,40 @@ private:
     std::size_t pos = 0;
 };
 
+// A copy from a surface onto itself, giving the source as it was before the copy. The source
+// rectangle is clipped as SDL clips it, moving the target along; a target that no longer meets
+// it is copied directly, one that overlaps it through a scratch copy of that rectangle alone.
+void copy_within(SDL_Surface* s, const SDL_Rect& sr, const SDL_Rect& tr) {
+    const int left = std::max<int>(sr.x, 0);
+    const int top = std::max<int>(sr.y, 0);
+    const int w = std::min(sr.x + sr.w, s->w) - left;
+    const int h = std::min(sr.y + sr.h, s->h) - top;
+    const int to_x = tr.x + (left - sr.x);
+    const int to_y = tr.y + (top - sr.y);
+    // A target moved beyond what SDL can address lies beyond every surface.
+    if (w <= 0 || h <= 0 || to_x > SHRT_MAX || to_y > SHRT_MAX) return;
+    const auto w16 = static_cast<Uint16>(w);
+    const auto h16 = static_cast<Uint16>(h);
+    SDL_Rect source = {static_cast<Sint16>(left), static_cast<Sint16>(top), w16, h16};
+    SDL_Rect target = {static_cast<Sint16>(to_x), static_cast<Sint16>(to_y), w16, h16};
+    const bool overlap = to_x < left + w && left < to_x + w && to_y < top + h && top < to_y + h;
+    if (!overlap) {
+        SDL_BlitSurface(s, &source, s, &target);
+        return;
+    }
+    const SDL_PixelFormat* f = s->format;
+    SDL_Surface* scratch = SDL_CreateRGBSurface(0, w, h, 32, f->Rmask, f->Gmask, f->Bmask, f->Amask);
+    if (!scratch) return;
+    {
+        pixel_access access(s);
+        for (int row = 0; row < h; ++row)
+            std::copy_n(&pixel(s, left, top + row), w, &pixel(scratch, 0, row));
+    }
+    if (s->flags & SDL_SRCCOLORKEY) SDL_SetColorKey(scratch, SDL_SRCCOLORKEY, f->colorkey);
+    SDL_BlitSurface(scratch, nullptr, s, &target);
+    SDL_FreeSurface(scratch);
+}
+
 bool fits(unsigned width, unsigned height) {
     return width > 0 && height > 0 && width <= max_side && height <= max_side;
 }
@@ -338,16 +372,10 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
     tr.y = static_cast<Sint16>(y3);
     tr.w = sr.w;
     tr.h = sr.h;
-    if (buf != c.buf) {
+    if (buf == c.buf)
+        copy_within(buf, sr, tr);
+    else
         SDL_BlitSurface(c.buf, &sr, buf, &tr);
-        return;
-    }
-    // A copy within one surface goes through a scratch copy of the source, so overlapping
-    // rectangles give the source as it was before the copy.
-    SDL_Surface* scratch = SDL_ConvertSurface(c.buf, c.buf->format, c.buf->flags);
-    if (!scratch) return;
-    SDL_BlitSurface(scratch, &sr, buf, &tr);
-    SDL_FreeSurface(scratch);
 }
 
 bool canvas::save(const std::string& file) const {

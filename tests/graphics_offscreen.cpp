@@ -197,6 +197,28 @@ TEST(Blit, OverlappingCopyWithinOneCanvasKeepsTheKey) {
     for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel_at(c.surface(), x, 0), expected[x]) << x;
 }
 
+TEST(Blit, CopyWithinOneCanvasIsACopyFromATwinOfIt) {
+    // Clipped, overlapping or apart, keyed or not: as if copied from another canvas with the same pixels.
+    const int rects[][6] = {{-3, -2, 10, 8, 5, 4}, {4, 3, 6, 5, 0, 0},    {0, 0, -1, -1, 3, 2},
+                            {10, 0, -1, 4, -4, 6}, {2, 2, 5, 5, 12, 9},   {-20, 0, 25, 3, 15, 11}};
+    for (const bool keyed : {false, true})
+        for (const auto& r : rects) {
+            probe_canvas self(16, 12), twin(16, 12), before(16, 12);
+            for (probe_canvas* c : {&self, &twin, &before}) {
+                for (int y = 0; y < 12; ++y)
+                    for (int x = 0; x < 16; ++x)
+                        easel_test::set_pixel(c->surface(), x, y, (x * 3 + y) % 5 ? Uint32(x * 16 + y) : 0u);
+                c->transparent(keyed);
+            }
+            self.blitfrom(self, r[0], r[1], r[2], r[3], r[4], r[5]);
+            twin.blitfrom(before, r[0], r[1], r[2], r[3], r[4], r[5]);
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 16; ++x)
+                    ASSERT_EQ(pixel_at(self.surface(), x, y), pixel_at(twin.surface(), x, y))
+                        << keyed << " rect " << &r - rects << " at " << x << ", " << y;
+        }
+}
+
 TEST(Blit, ExtremeArgumentsNeverReachOutside) {
     probe_canvas target(30, 30);
     probe_canvas sprite = make_sprite();
