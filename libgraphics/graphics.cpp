@@ -199,35 +199,30 @@ void fill_position(event& ev, Uint16 raw_x, Uint16 raw_y) {
 // canvas
 // ---------------------------------------------------------------------------------------------
 
-canvas::canvas() : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false) {}
+canvas::canvas() : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false), view{nullptr, 0, 0, 0} {}
 
 canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_cast<unsigned>(h)); }
 
 bool canvas::open(unsigned width, unsigned height) {
-    buf = fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
-                                                     static_cast<int>(height), 32, 0, 0, 0, 0)
-                              : nullptr;
+    attach(fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
+                                                      static_cast<int>(height), 32, 0, 0, 0, 0)
+                               : nullptr);
     pt_x = static_cast<int>(width / 2);
     pt_y = static_cast<int>(height / 2);
     return buf != nullptr;
 }
 
-void canvas::set_color(int r, int g, int b) {
-    const auto low = [](int v) { return static_cast<int>(static_cast<unsigned>(v) & 255u); };
-    draw_clr = low(r) << 16 | low(g) << 8 | low(b);
+void canvas::attach(SDL_Surface* surface) {
+    buf = surface;
+    view = {nullptr, 0, 0, 0};
+    if (!surface) return;
+    view.width = surface->w;
+    view.height = surface->h;
+    view.stride = surface->pitch / 4;
+    if (!SDL_MUSTLOCK(surface)) view.pixels = static_cast<Uint32*>(surface->pixels);
 }
 
-bool canvas::move_point(int x, int y) {
-    if (!buf) return false;
-    const long long nx = static_cast<long long>(pt_x) + x;
-    const long long ny = static_cast<long long>(pt_y) + y;
-    if (nx < 0 || nx >= buf->w || ny < 0 || ny >= buf->h) return false;
-    pt_x = static_cast<int>(nx);
-    pt_y = static_cast<int>(ny);
-    return true;
-}
-
-void canvas::draw_dot() {
+void canvas::draw_dot_locked() {
     if (!buf) return;
     pixel_access access(buf);
     pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
@@ -399,16 +394,15 @@ groutput& groutput::instance() {
 groutput::groutput() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) std::_Exit(1);
     SDL_EnableUNICODE(1);
-    buf = nullptr;
+    attach(nullptr);
 }
 
 groutput::~groutput() { SDL_Quit(); }
 
 bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
     const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
-    buf = fits(width, height)
-              ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags)
-              : nullptr;
+    attach(fits(width, height) ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags)
+                               : nullptr);
     pt_x = static_cast<int>(width / 2);
     pt_y = static_cast<int>(height / 2);
     // The video surface is not always handed back zeroed; programs rely on a black start.

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <type_traits>
 
@@ -40,6 +42,7 @@ public:
     bool move_point(int x, int y);
     // Sets the pixel under the pen to the pen colour.
     void draw_dot();
+    // (These three are defined inline at the end of this header: programs call them per pixel.)
     // Draws from the pen along (x, y), both ends included; stops at the edge. The pen follows.
     void draw_line(int x, int y);
     // Fills the rectangle spanned by the pen and pen + (x, y), both corners included, and moves the
@@ -90,13 +93,29 @@ protected:
     bool transp;
 
 private:
+    friend struct move_to;
     friend struct line_to;
     friend struct latin2;
     // draw_text with the reading chosen: UTF-8, or byte by byte.
     void draw_cells(const std::string& str, bool as_utf8);
+    friend class groutput;
+    // move_point by the vector from the pen to (x, y), in one test of the target: with the pen
+    // inside, that vector always fits and lands exactly there.
+    bool place_pen(int x, int y);
     // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
     // are reached along their true slope.
     void trace_line(long long dx, long long dy);
+
+    // The surface as the inline paths reach it, kept by attach together with buf: 0 x 0 without
+    // a surface, and no pixels where SDL wants the surface locked around every access. No field
+    // is an int, so that the compiler knows a pixel store leaves them as they were.
+    struct pixel_view {
+        std::uint32_t* pixels;
+        std::ptrdiff_t width, height;
+        std::ptrdiff_t stride;  // pixels from one row to the next
+    } view;
+    void attach(SDL_Surface* surface);
+    void draw_dot_locked();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -323,8 +342,7 @@ struct move_to {
     bool refused;
     move_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
     void operator()(canvas& out) const {
-        int vec_x = 0, vec_y = 0;
-        if (!refused && detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.move_point(vec_x, vec_y);
+        if (!refused) out.place_pen(pos_x, pos_y);
     }
 };
 
@@ -401,5 +419,39 @@ struct stamp {
 inline void dot(canvas& out) { out.draw_dot(); }
 // Shows the screen; does nothing on an off-screen canvas.
 inline void refresh(canvas& out) { out.refresh(); }
+
+// ---------------------------------------------------------------------------------------------
+// Inline definitions of the per-pixel primitives, so that a program's loop of move_to, color and
+// dot compiles to a few tests and one store per pixel.
+// ---------------------------------------------------------------------------------------------
+
+inline void canvas::set_color(int r, int g, int b) {
+    const auto low = [](int v) { return static_cast<int>(static_cast<unsigned>(v) & 255u); };
+    draw_clr = low(r) << 16 | low(g) << 8 | low(b);
+}
+
+inline bool canvas::move_point(int x, int y) {
+    const long long nx = static_cast<long long>(pt_x) + x;
+    const long long ny = static_cast<long long>(pt_y) + y;
+    if (nx < 0 || nx >= view.width || ny < 0 || ny >= view.height) return false;
+    pt_x = static_cast<int>(nx);
+    pt_y = static_cast<int>(ny);
+    return true;
+}
+
+inline bool canvas::place_pen(int x, int y) {
+    // Without a surface the view is 0 x 0 and refuses every position.
+    if (x < 0 || x >= view.width || y < 0 || y >= view.height) return false;
+    pt_x = x;
+    pt_y = y;
+    return true;
+}
+
+inline void canvas::draw_dot() {
+    if (view.pixels)
+        view.pixels[static_cast<std::ptrdiff_t>(pt_y) * view.stride + pt_x] = static_cast<std::uint32_t>(draw_clr);
+    else
+        draw_dot_locked();
+}
 
 }  // namespace easel
