@@ -219,7 +219,7 @@ void canvas::attach(SDL_Surface* surface) {
     view.width = surface->w;
     view.height = surface->h;
     view.stride = surface->pitch / 4;
-    if (!SDL_MUSTLOCK(surface)) view.pixels = static_cast<Uint32*>(surface->pixels);
+    if (!SDL_MUSTLOCK(surface)) view.pixels = static_cast<pixel_word*>(surface->pixels);
 }
 
 void canvas::draw_dot_locked() {

@@ -107,10 +107,14 @@ private:
     void trace_line(long long dx, long long dy);
 
     // The surface as the inline paths reach it, kept by attach together with buf: 0 x 0 without
-    // a surface, and no pixels where SDL wants the surface locked around every access. No field
-    // is an int, so that the compiler knows a pixel store leaves them as they were.
+    // a surface, and no pixels where SDL wants the surface locked around every access. Pixels are
+    // stored as a type of their own and no field here is an int, so that the compiler knows a
+    // pixel store leaves the pen, the colour and the view as they were.
+    struct pixel_word {
+        std::uint32_t value;
+    };
     struct pixel_view {
-        std::uint32_t* pixels;
+        pixel_word* pixels;
         std::ptrdiff_t width, height;
         std::ptrdiff_t stride;  // pixels from one row to the next
     } view;
@@ -448,10 +452,8 @@ inline bool canvas::place_pen(int x, int y) {
 }
 
 inline void canvas::draw_dot() {
-    if (view.pixels)
-        view.pixels[static_cast<std::ptrdiff_t>(pt_y) * view.stride + pt_x] = static_cast<std::uint32_t>(draw_clr);
-    else
-        draw_dot_locked();
+    if (!view.pixels) return draw_dot_locked();
+    view.pixels[pt_y * view.stride + pt_x].value = static_cast<std::uint32_t>(draw_clr);
 }
 
 }  // namespace easel
