@@ -96,8 +96,6 @@ private:
     friend struct move_to;
     friend struct line_to;
     friend struct latin2;
-    // draw_text with the reading chosen: UTF-8, or byte by byte.
-    void draw_cells(const std::string& str, bool as_utf8);
     friend class groutput;
     // move_point by the vector from the pen to (x, y), in one test of the target: with the pen
     // inside, that vector always fits and lands exactly there.
@@ -105,6 +103,8 @@ private:
     // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
     // are reached along their true slope.
     void trace_line(long long dx, long long dy);
+    // draw_text with the reading chosen: UTF-8, or byte by byte.
+    void draw_cells(const std::string& str, bool as_utf8);
 
     // The surface as the inline paths reach it, kept by attach together with buf: 0 x 0 without
     // a surface, and no pixels where SDL wants the surface locked around every access. Pixels are
