@@ -73,6 +73,16 @@ TEST(Offscreen, FailedOpenLeavesAHarmlessCanvas) {
     EXPECT_TRUE(lit_pixels(screen_copy_target.surface()).empty());
 }
 
+TEST(Offscreen, AFailedReopenLeavesNothingToDrawOn) {
+    probe_canvas c(10, 10);
+    probe_canvas old = c;
+    ASSERT_FALSE(c.open(0, 0));
+    c << move_to(0, 0) << dot << move(1, 1) << dot << line_to(3, 3);
+    EXPECT_EQ(c.x(), 0);
+    EXPECT_EQ(c.y(), 0);
+    EXPECT_TRUE(lit_pixels(old.surface()).empty());
+}
+
 TEST(Offscreen, CopiesShareOneSurface) {
     probe_canvas original(10, 10);
     probe_canvas copy = original;
