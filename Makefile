@@ -42,6 +42,8 @@ WEB_BUILD = build-web-cmake
 WEB_TARGET = $(if $(filter command line,$(origin DEMO)),--target $(DEMO))
 # emcc's optimizer needs Debian's acorn where node is not Debian's own build.
 WEB_ENV = NODE_PATH=/usr/share/nodejs
+WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+  -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 
 .PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
         web-test-tools web-if-available deps-web deps-web-test
@@ -85,8 +87,7 @@ build: configure
 
 web: deps-web
 	@[ -z "$(WEB_TARGET)" ] || [ -d "programs/$(DEMO)" ] || { echo "There is no program programs/$(DEMO)."; exit 2; }
-	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) \
-	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
+	$(WEB_CONFIGURE)
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) $(WEB_TARGET)
 	@echo "The pages are in $(WEB_SITE)/; serve that folder with any web server (docs/web.md)."
 
@@ -96,6 +97,7 @@ test-web: deps-test deps-web-test build web web-test-tools
 
 # The probe page and playwright-core, which drives Chromium.
 web-test-tools: $(WEB_BUILD)/npm/node_modules/.package-lock.json
+	$(WEB_CONFIGURE) -DEASEL_BUILD_TESTS=ON >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD) --target web_probe
 
 $(WEB_BUILD)/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
