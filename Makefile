@@ -71,13 +71,19 @@ bench:
 bench-grade: deps-test build
 	sh bench/grade_bench.sh $(BUILD)
 
+# Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any.
+FUZZ_TARGETS = $(shell grep -o '^add_executable.[A-Za-z0-9_]*' fuzz/CMakeLists.txt | cut -c16-)
+
 fuzz:
 	@sh tools/install-packages.sh $(FUZZ_PACKAGES)
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEASEL_SANITIZE=ON \
 	  -DEASEL_BUILD_FUZZ=ON -DEASEL_BUILD_TESTS=OFF -DEASEL_BUILD_PROGRAMS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target canvas_fuzz
-	mkdir -p build-fuzz/corpus
-	SDL_VIDEODRIVER=dummy build-fuzz/bin/canvas_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus
+	cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
+	for target in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$target && \
+	  SDL_VIDEODRIVER=dummy build-fuzz/bin/$$target -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$target \
+	    $$(test -d fuzz/corpus/$$target && echo fuzz/corpus/$$target) || exit 1; \
+	done
 
 configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

@@ -223,7 +223,8 @@ public:
     grinput& wait_event(event& ev);
     // False once the window has been closed.
     operator void const*() const;
-    // Timer events every wait milliseconds from now on; wait <= 0 stops them.
+    // Timer events every wait milliseconds from now on; wait <= 0 stops them. SDL rounds the period
+    // up to a multiple of 10 ms: timer(15) ticks every 20 ms.
     void timer(int wait);
 
     grinput(const grinput&) = delete;

@@ -1,4 +1,4 @@
-// easel-replay [--timeout SECONDS] SCRIPT -- PROGRAM [ARGS...]
+// easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]
 //
 // Runs PROGRAM without a display, feeding it the input SCRIPT describes on a virtual clock, and writes
 // or checks what it shows. README.md beside this file tells how.
@@ -7,6 +7,7 @@
 #include "program.hpp"
 #include "script.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -20,14 +21,19 @@
 namespace {
 
 using namespace easel::replay;
+using easel::image::picture;
 
-constexpr const char* usage = "usage: easel-replay [--timeout SECONDS] SCRIPT -- PROGRAM [ARGS...]\n";
+constexpr const char* usage =
+    "usage: easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]\n"
+    "Runs PROGRAM headless with the input SCRIPT describes; see docs/replay.md.\n"
+    "  --timeout SECONDS  how long the program may take to ask for its next event (default 10)\n"
+    "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n";
 constexpr std::chrono::milliseconds default_limit{10000};
 constexpr double longest_limit_seconds = 24 * 3600;
-constexpr std::size_t differences_shown = 5;
 
 struct options {
     std::chrono::milliseconds limit = default_limit;
+    std::string out = ".";
     std::string script;
     std::vector<std::string> command;
 };
@@ -42,16 +48,27 @@ std::optional<std::chrono::milliseconds> parse_seconds(const char* text) {
 std::optional<options> parse_arguments(int argc, char** argv) {
     options parsed;
     int next = 1;
-    if (next + 1 < argc && std::strcmp(argv[next], "--timeout") == 0) {
-        const auto limit = parse_seconds(argv[next + 1]);
-        if (!limit) return std::nullopt;
-        parsed.limit = *limit;
-        next += 2;
+    for (; next + 1 < argc && argv[next][0] == '-' && std::strcmp(argv[next], "--") != 0; next += 2) {
+        if (std::strcmp(argv[next], "--timeout") == 0) {
+            const auto limit = parse_seconds(argv[next + 1]);
+            if (!limit) return std::nullopt;
+            parsed.limit = *limit;
+        } else if (std::strcmp(argv[next], "--out") == 0) {
+            parsed.out = argv[next + 1];
+        } else {
+            return std::nullopt;
+        }
     }
     if (next + 2 >= argc || std::strcmp(argv[next + 1], "--") != 0) return std::nullopt;
     parsed.script = argv[next];
     parsed.command.assign(argv + next + 2, argv + argc);
     return parsed;
+}
+
+bool asks_for_help(int argc, char** argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
 }
 
 // The hook is beside this executable in the build tree, and under easel's library directory once
@@ -66,7 +83,12 @@ std::string hook_path() {
     return access(beside.c_str(), R_OK) != 0 && access(installed.c_str(), R_OK) == 0 ? installed : beside;
 }
 
-void say(const std::string& message) { std::cerr << "easel-replay: " << message << std::endl; }
+void say(const std::string& message) { std::cerr << "easel-replay: " << printable(message) << std::endl; }
+
+bool writable_directory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && access(path.c_str(), W_OK) == 0;
+}
 
 std::string hex_colour(std::uint32_t pixel) {
     char text[16];
@@ -74,15 +96,22 @@ std::string hex_colour(std::uint32_t pixel) {
     return text;
 }
 
-std::string size_text(const easel::image::picture& pic) {
-    return std::to_string(pic.width) + "x" + std::to_string(pic.height);
+std::string size_text(const picture& pic) { return std::to_string(pic.width) + "x" + std::to_string(pic.height); }
+
+std::string region_text(const easel::image::region& r) {
+    return std::to_string(r.x) + " " + std::to_string(r.y) + " " + std::to_string(r.width) + " " + std::to_string(r.height);
 }
 
-std::string describe(const easel::image::comparison& result, const easel::image::picture& shown,
-                     const easel::image::picture& expected) {
-    if (!result.same_size) return "the screen is " + size_text(shown) + ", the picture " + size_text(expected);
+std::string describe(const easel::image::comparison& result, const step& s, const picture& shown,
+                     const picture& expected) {
+    const std::string seen = s.saved.empty() ? "the screen" : s.saved;
+    if (!result.same_size && s.rules.area)
+        return "the region " + region_text(*s.rules.area) + " does not lie inside both " + seen + " (" +
+               size_text(shown) + ") and the picture (" + size_text(expected) + ")";
+    if (!result.same_size) return seen + " is " + size_text(shown) + ", the picture " + size_text(expected);
     std::ostringstream text;
     text << result.differing << " pixel(s) differ";
+    if (s.rules.tolerance > 0) text << " by more than " << s.rules.tolerance;
     const char* separator = ": ";
     for (const auto& d : result.first) {
         text << separator << "(" << d.x << ", " << d.y << ") is " << hex_colour(d.actual) << ", expected "
@@ -91,6 +120,13 @@ std::string describe(const easel::image::comparison& result, const easel::image:
     }
     if (result.differing > static_cast<long>(result.first.size())) text << "; ...";
     return text.str();
+}
+
+// "dir/square.png" gives "square".
+std::string stem(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == 0 || dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 command order_for(const step& s) {
@@ -108,6 +144,7 @@ command order_for(const step& s) {
         case step_kind::expect:
             order.kind = command_kind::snapshot;
             break;
+        case step_kind::await_exit:
         case step_kind::close:
             order.kind = command_kind::quit;
             break;
@@ -116,6 +153,7 @@ command order_for(const step& s) {
 }
 
 bool needs_picture(const step& s) { return s.kind == step_kind::snap || s.kind == step_kind::expect; }
+bool needs_screen(const step& s) { return needs_picture(s) && s.saved.empty(); }
 
 // Plays the steps of a script against one program and works out the exit status.
 class script_player {
@@ -124,21 +162,28 @@ public:
 
     int run(const std::string& hook) {
         replayed_program program(hook, opts_.command, opts_.limit);
-        for (std::size_t next = 0; next < steps_.size(); ++next) {
-            const step& s = steps_[next];
-            const replayed_program::asking answer = program.await_request();
-            if (answer == replayed_program::asking::too_slow) {
-                report(s, "the program did not ask for its next event within " + limit_text() + "; it was stopped");
-                return status_after(program.stop());
+        for (const step& s : steps_) {
+            if (!ended_) {
+                const replayed_program::asking answer = program.await_request();
+                if (answer == replayed_program::asking::too_slow) {
+                    report(s, s.kind == step_kind::await_exit
+                                  ? "wait exit: the program did not end within " + limit_text() + "; it was stopped"
+                                  : "the program did not ask for its next event within " + limit_text() +
+                                        "; it was stopped");
+                    return status_after(program.stop());
+                }
+                if (answer == replayed_program::asking::yes && s.kind == step_kind::await_exit) {
+                    report(s, "wait exit: the program asked for another event instead of ending; it was stopped");
+                    return status_after(program.stop());
+                }
+                ended_ = answer == replayed_program::asking::ended;
             }
-            if (answer == replayed_program::asking::ended || !program.send(order_for(s))) {
-                check_nothing_left_from(next);
-                break;
-            }
-            if (needs_picture(s) && !take_picture(program, s)) {
-                check_nothing_left_from(next);
-                break;
-            }
+            if (s.kind == step_kind::await_exit)
+                waited_for_exit_ = true;
+            else if (ended_)
+                take_after_end(s, program.last_picture());
+            else
+                take(s, program);
         }
         const program_end end = program.wait_for_end();
         if (end.how == program_end::cause::too_slow)
@@ -157,17 +202,44 @@ private:
         return text.str();
     }
 
-    bool take_picture(replayed_program& program, const step& s) {
-        const std::optional<easel::image::picture> shown = program.receive_picture();
-        if (!shown) return false;
-        if (s.kind == step_kind::snap)
-            write_snapshot(*shown, s);
-        else
-            compare_with_expected(*shown, s);
-        return true;
+    // A step while the program runs and waits for its next command.
+    void take(const step& s, replayed_program& program) {
+        if (needs_picture(s) && !needs_screen(s)) return check_expectation(s, nullptr);
+        if (!program.send(order_for(s))) {
+            ended_ = true;
+            return take_after_end(s, std::nullopt);
+        }
+        if (!needs_screen(s)) return;
+        const std::optional<picture> shown = program.receive_picture();
+        if (!shown) {
+            ended_ = true;
+            return take_after_end(s, std::nullopt);
+        }
+        use_picture(s, *shown);
     }
 
-    void write_snapshot(const easel::image::picture& shown, const step& s) {
+    // After `wait exit` pictures show what the program showed last; before it, they cannot be taken.
+    void take_after_end(const step& s, const std::optional<picture>& last) {
+        if (!needs_picture(s)) return;
+        if (!waited_for_exit_) return unfinished(s, "the program ended before this " + std::string(s.kind == step_kind::snap ? "snap" : "expect"));
+        if (!needs_screen(s)) return check_expectation(s, nullptr);
+        if (!last || last->pixels.empty()) return unfinished(s, "the program ended without showing a picture");
+        use_picture(s, *last);
+    }
+
+    void unfinished(const step& s, const std::string& message) {
+        if (!unfinished_) report(s, message);
+        unfinished_ = true;
+    }
+
+    void use_picture(const step& s, const picture& shown) {
+        if (s.kind == step_kind::snap)
+            write_snapshot(shown, s);
+        else
+            check_expectation(s, &shown);
+    }
+
+    void write_snapshot(const picture& shown, const step& s) {
         try {
             easel::image::write_image(shown, s.file);
         } catch (const easel::image::image_error& failure) {
@@ -176,21 +248,37 @@ private:
         }
     }
 
-    void compare_with_expected(const easel::image::picture& shown, const step& s) {
-        const easel::image::comparison result = easel::image::compare(shown, s.expected, differences_shown);
-        if (result.differing == 0) return;
-        report(s, "expect " + s.file + ": " + describe(result, shown, s.expected));
-        expect_differed_ = true;
-    }
-
-    // The program ended before it took the step `first`: that matters only when a picture was still to be taken.
-    void check_nothing_left_from(std::size_t first) {
-        for (auto s = steps_.begin() + static_cast<long>(first); s != steps_.end(); ++s) {
-            if (!needs_picture(*s)) continue;
-            report(*s, "the program ended before this " + std::string(s->kind == step_kind::snap ? "snap" : "expect"));
-            unfinished_ = true;
+    // Both pictures are read now: the program may have written either during the run.
+    void check_expectation(const step& s, const picture* screen) {
+        picture expected;
+        picture actual;
+        try {
+            expected = easel::image::read_image(s.file);
+            actual = screen ? *screen : easel::image::read_image(s.saved);
+        } catch (const easel::image::image_error& failure) {
+            report(s, std::string("expect: ") + failure.what());
+            expect_differed_ = true;
             return;
         }
+        const easel::image::comparison result = easel::image::compare(actual, expected, s.rules);
+        if (result.differing == 0) return;
+        expect_differed_ = true;
+        report(s, "expect " + s.file + ": " + describe(result, s, actual, expected) + leave_pictures(actual, expected, s));
+    }
+
+    // Writes what was seen and where it differs into the --out directory; says where.
+    std::string leave_pictures(const picture& actual, const picture& expected, const step& s) {
+        const std::string base = (opts_.out == "." ? "" : opts_.out + "/") + stem(s.file);
+        const std::string actual_file = base + ".actual.png";
+        const std::string diff_file = base + ".diff.png";
+        try {
+            if (!actual.pixels.empty()) easel::image::write_image(actual, actual_file);
+            easel::image::write_image(easel::image::difference_picture(actual, expected, s.rules), diff_file);
+        } catch (const easel::image::image_error& failure) {
+            replay_failed_ = true;
+            return std::string(" (") + failure.what() + ")";
+        }
+        return actual.pixels.empty() ? " (see " + diff_file + ")" : " (see " + actual_file + " and " + diff_file + ")";
     }
 
     int status_after(const program_end& end) const {
@@ -212,6 +300,8 @@ private:
 
     const options& opts_;
     const std::vector<step> steps_;
+    bool ended_ = false;
+    bool waited_for_exit_ = false;
     bool replay_failed_ = false;
     bool expect_differed_ = false;
     bool unfinished_ = false;
@@ -220,14 +310,23 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (asks_for_help(argc, argv)) {
+        std::cout << usage;
+        return 0;
+    }
     const std::optional<options> opts = parse_arguments(argc, argv);
     if (!opts) {
         std::cerr << usage;
         return exit_status::script_error;
     }
+    if (!writable_directory(opts->out)) {
+        say("--out " + opts->out + ": not a writable directory");
+        return exit_status::script_error;
+    }
     std::vector<step> steps;
     try {
         steps = read_script(opts->script);
+        check_files(steps, opts->script);
     } catch (const script_error& faults) {
         std::cerr << faults.what();
         return exit_status::script_error;
@@ -239,6 +338,9 @@ int main(int argc, char** argv) {
     }
     try {
         return script_player(*opts, std::move(steps)).run(hook);
+    } catch (const start_failure& failure) {
+        say(failure.what());
+        return exit_status::cannot_start;
     } catch (const std::runtime_error& failure) {
         say(failure.what());
         return exit_status::replay_failed;

@@ -1,11 +1,13 @@
 // Preloaded into a program run by easel-replay. It replaces SDL's event wait, clock and timers with a
 // virtual clock and the script's input, both served by easel-replay over a socket, and keeps a copy of
 // the picture each SDL_Flip shows. Everything runs on the thread that waits for events: there is no timer
-// thread, so a tick happens exactly when the clock reaches it.
+// thread, so a tick happens exactly when the clock reaches it. Timer periods are rounded up to multiples
+// of 10 ms, as SDL does on screen, so that a replay shows the ticks a student sees.
 #include "protocol.hpp"
 
 #include <SDL.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -62,9 +64,17 @@ struct replay_state {
     shown_picture shown;
 };
 
+// Never destroyed: the last picture is sent from the hook's own destructor, after every other one.
 replay_state& state() {
-    static replay_state single;
+    static replay_state& single = *new replay_state;
     return single;
+}
+
+// SDL's timers tick at multiples of 10 ms: a period of 15 ms ticks every 20 ms.
+Uint32 period_on_screen(Uint32 requested) {
+    constexpr std::uint64_t resolution = 10;
+    constexpr std::uint64_t longest = UINT32_MAX / resolution * resolution;
+    return static_cast<Uint32>(std::min((requested + resolution - 1) / resolution * resolution, longest));
 }
 
 int driver_socket() {
@@ -88,6 +98,8 @@ bool fire_next_due_timer() {
         return a.due != b.due ? a.due < b.due : a.serial < b.serial;
     });
     if (earliest == s.timers.end() || earliest->due > s.target) return false;
+    const request serving = request::tick;
+    send_all(driver_socket(), &serving, sizeof serving);
     const virtual_timer fired = *earliest;
     s.clock = fired.due;
     const Uint32 next_interval = fired.callback(fired.interval, fired.param);
@@ -96,8 +108,8 @@ bool fire_next_due_timer() {
     if (next_interval == 0) {
         s.timers.erase(still);
     } else {
-        still->due = fired.due + next_interval;
-        still->interval = next_interval;
+        still->interval = period_on_screen(next_interval);
+        still->due = fired.due + still->interval;
     }
     return true;
 }
@@ -131,6 +143,11 @@ void remember_shown(const SDL_Surface* surface) {
     }
 }
 
+bool send_picture(const picture_header& header, const std::vector<std::uint32_t>& pixels) {
+    return send_all(driver_socket(), &header, sizeof header) &&
+           send_all(driver_socket(), pixels.data(), pixels.size() * sizeof pixels[0]);
+}
+
 // The last flipped picture, or black at the window's size when nothing has been flipped in this video mode.
 bool send_shown_picture() {
     const shown_picture& shown = state().shown;
@@ -139,9 +156,18 @@ bool send_shown_picture() {
     if (screen != nullptr) header = {static_cast<std::uint32_t>(screen->w), static_cast<std::uint32_t>(screen->h)};
     const bool flipped = header.width == shown.width && header.height == shown.height;
     const std::vector<std::uint32_t> black(flipped ? 0 : static_cast<std::size_t>(header.width) * header.height, 0);
-    const std::vector<std::uint32_t>& pixels = flipped ? shown.pixels : black;
-    return send_all(driver_socket(), &header, sizeof header) &&
-           send_all(driver_socket(), pixels.data(), pixels.size() * sizeof pixels[0]);
+    return send_picture(header, flipped ? shown.pixels : black);
+}
+
+const pid_t program_pid = getpid();
+
+// A program that ends by itself leaves its last picture for the script's later steps; a child it forked
+// says nothing.
+__attribute__((destructor)) void send_last_picture() {
+    const replay_state& s = state();
+    if (s.quitting || driver_socket() < 0 || getpid() != program_pid) return;
+    const request ending = request::last_picture;
+    if (send_all(driver_socket(), &ending, sizeof ending)) send_picture({s.shown.width, s.shown.height}, s.shown.pixels);
 }
 
 std::optional<command> next_command() {
@@ -200,7 +226,8 @@ extern "C" DECLSPEC SDL_TimerID SDLCALL SDL_AddTimer(Uint32 interval, SDL_NewTim
     if (callback == nullptr) return nullptr;
     replay_state& s = state();
     const std::uintptr_t serial = ++s.last_serial;
-    s.timers.push_back({serial, s.clock + interval, interval, callback, param});
+    const Uint32 period = period_on_screen(interval);
+    s.timers.push_back({serial, s.clock + period, period, callback, param});
     return reinterpret_cast<SDL_TimerID>(serial);
 }
 

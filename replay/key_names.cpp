@@ -9,25 +9,25 @@ namespace easel::replay {
 namespace {
 
 struct named_key {
-    const char* name;  // lower case
+    const char* name;  // as written in the documentation; matched in any case
     key value;
 };
 
 constexpr std::array named_keys{
-    named_key{"escape", {SDLK_ESCAPE, 27}},     named_key{"return", {SDLK_RETURN, 13}},
-    named_key{"enter", {SDLK_RETURN, 13}},      named_key{"tab", {SDLK_TAB, 9}},
-    named_key{"backspace", {SDLK_BACKSPACE, 8}}, named_key{"space", {SDLK_SPACE, 32}},
-    named_key{"delete", {SDLK_DELETE, 127}},    named_key{"up", {SDLK_UP, 0}},
-    named_key{"down", {SDLK_DOWN, 0}},          named_key{"left", {SDLK_LEFT, 0}},
-    named_key{"right", {SDLK_RIGHT, 0}},        named_key{"insert", {SDLK_INSERT, 0}},
-    named_key{"home", {SDLK_HOME, 0}},          named_key{"end", {SDLK_END, 0}},
-    named_key{"pageup", {SDLK_PAGEUP, 0}},      named_key{"pagedown", {SDLK_PAGEDOWN, 0}},
-    named_key{"lshift", {SDLK_LSHIFT, 0}},      named_key{"rshift", {SDLK_RSHIFT, 0}},
-    named_key{"lctrl", {SDLK_LCTRL, 0}},        named_key{"rctrl", {SDLK_RCTRL, 0}},
-    named_key{"lalt", {SDLK_LALT, 0}},          named_key{"ralt", {SDLK_RALT, 0}},
-    named_key{"lsuper", {SDLK_LSUPER, 0}},      named_key{"rsuper", {SDLK_RSUPER, 0}},
-    named_key{"menu", {SDLK_MENU, 0}},          named_key{"numlock", {SDLK_NUMLOCK, 0}},
-    named_key{"capslock", {SDLK_CAPSLOCK, 0}},  named_key{"scrolllock", {SDLK_SCROLLOCK, 0}},
+    named_key{"Escape", {SDLK_ESCAPE, 27}},     named_key{"Return", {SDLK_RETURN, 13}},
+    named_key{"Enter", {SDLK_RETURN, 13}},      named_key{"Tab", {SDLK_TAB, 9}},
+    named_key{"BackSpace", {SDLK_BACKSPACE, 8}}, named_key{"space", {SDLK_SPACE, 32}},
+    named_key{"Delete", {SDLK_DELETE, 127}},    named_key{"Up", {SDLK_UP, 0}},
+    named_key{"Down", {SDLK_DOWN, 0}},          named_key{"Left", {SDLK_LEFT, 0}},
+    named_key{"Right", {SDLK_RIGHT, 0}},        named_key{"Insert", {SDLK_INSERT, 0}},
+    named_key{"Home", {SDLK_HOME, 0}},          named_key{"End", {SDLK_END, 0}},
+    named_key{"PageUp", {SDLK_PAGEUP, 0}},      named_key{"PageDown", {SDLK_PAGEDOWN, 0}},
+    named_key{"LShift", {SDLK_LSHIFT, 0}},      named_key{"RShift", {SDLK_RSHIFT, 0}},
+    named_key{"LCtrl", {SDLK_LCTRL, 0}},        named_key{"RCtrl", {SDLK_RCTRL, 0}},
+    named_key{"LAlt", {SDLK_LALT, 0}},          named_key{"RAlt", {SDLK_RALT, 0}},
+    named_key{"LSuper", {SDLK_LSUPER, 0}},      named_key{"RSuper", {SDLK_RSUPER, 0}},
+    named_key{"Menu", {SDLK_MENU, 0}},          named_key{"NumLock", {SDLK_NUMLOCK, 0}},
+    named_key{"CapsLock", {SDLK_CAPSLOCK, 0}},  named_key{"ScrollLock", {SDLK_SCROLLOCK, 0}},
 };
 
 constexpr int function_keys = 15;
@@ -59,9 +59,19 @@ std::optional<key> find_key(const std::string& name) {
         return key{static_cast<SDLKey>(character), character};
     }
     const auto named = std::find_if(named_keys.begin(), named_keys.end(),
-                                    [&lower](const named_key& k) { return lower == k.name; });
+                                    [&lower](const named_key& k) { return lower == lower_case(k.name); });
     if (named != named_keys.end()) return named->value;
     return function_key(lower);
+}
+
+const std::vector<std::string>& key_names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const named_key& k : named_keys) all.emplace_back(k.name);
+        for (int number = 1; number <= function_keys; ++number) all.push_back("F" + std::to_string(number));
+        return all;
+    }();
+    return names;
 }
 
 SDLKey key_of_character(char32_t character) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace easel::replay {
 
@@ -18,6 +19,9 @@ struct key {
 // PageDown, F1 to F15, LShift, RShift, LCtrl, RCtrl, LAlt, RAlt, LSuper, RSuper, Menu, NumLock, CapsLock,
 // ScrollLock.
 std::optional<key> find_key(const std::string& name);
+
+// The names of the keys without a character of their own, as the documentation writes them.
+const std::vector<std::string>& key_names();
 
 // The key SDL reports for a typed character: its own key for ASCII, SDLK_UNKNOWN otherwise.
 SDLKey key_of_character(char32_t character);

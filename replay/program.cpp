@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +20,38 @@ namespace easel::replay {
 namespace {
 
 std::runtime_error system_error(const std::string& what) { return std::runtime_error(what + ": " + std::strerror(errno)); }
+
+using clock_type = std::chrono::steady_clock;
+
+// Readable once a child has ended. A signal and a pipe rather than a process descriptor, which some
+// environments (valgrind among them) do not offer.
+int child_ended[2] = {-1, -1};
+
+void note_child_ended(int) {
+    const int saved = errno;
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t ignored = write(child_ended[1], &byte, 1);
+    errno = saved;
+}
+
+void watch_for_child_end() {
+    if (child_ended[0] >= 0) return;
+    if (pipe2(child_ended, O_CLOEXEC | O_NONBLOCK) != 0) throw system_error("pipe");
+    struct sigaction action {};
+    action.sa_handler = note_child_ended;
+    action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    sigemptyset(&action.sa_mask);
+    if (sigaction(SIGCHLD, &action, nullptr) != 0) throw system_error("sigaction");
+}
+
+// poll() until something is ready or the deadline passes (then 0).
+int poll_until(pollfd* watched, nfds_t count, clock_type::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock_type::now());
+        const int ready = poll(watched, count, static_cast<int>(std::max<long long>(left.count(), 0)));
+        if (ready >= 0 || errno != EINTR) return ready;
+    }
+}
 
 bool has_name(const std::string& entry, const std::string& name) { return entry.compare(0, name.size() + 1, name + "=") == 0; }
 
@@ -60,22 +91,33 @@ std::vector<char*> c_strings(std::vector<std::string>& texts) {
     return pointers;
 }
 
-[[noreturn]] void become_program(std::vector<std::string> command, std::vector<std::string> environment, int hook_socket) {
+// On failure the reason goes back through exec_failed, which a successful exec closes.
+[[noreturn]] void become_program(std::vector<std::string> command, std::vector<std::string> environment, int hook_socket,
+                                 int exec_failed) {
     fcntl(hook_socket, F_SETFD, 0);  // keep it across exec
     const std::vector<char*> arguments = c_strings(command);
     const std::vector<char*> variables = c_strings(environment);
     execvpe(arguments[0], arguments.data(), variables.data());
-    std::fprintf(stderr, "easel-replay: cannot run %s: %s\n", arguments[0], std::strerror(errno));
+    const int reason = errno;
+    [[maybe_unused]] const ssize_t ignored = write(exec_failed, &reason, sizeof reason);
     _exit(127);
 }
 
-int milliseconds(std::chrono::milliseconds duration) { return static_cast<int>(duration.count()); }
+// The errno of a failed exec, 0 when the program is running.
+int exec_result(int exec_failed) {
+    int reason = 0;
+    ssize_t got;
+    do got = read(exec_failed, &reason, sizeof reason);
+    while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(sizeof reason) ? reason : 0;
+}
 
 }  // namespace
 
 replayed_program::replayed_program(const std::string& hook_path, const std::vector<std::string>& command,
                                    std::chrono::milliseconds limit)
     : limit_(limit) {
+    watch_for_child_end();
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) throw system_error("socketpair");
     socket_ = ends[0];
@@ -83,51 +125,72 @@ replayed_program::replayed_program(const std::string& hook_path, const std::vect
     const timeval receive_limit{static_cast<time_t>(limit.count() / 1000), static_cast<suseconds_t>(limit.count() % 1000 * 1000)};
     setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &receive_limit, sizeof receive_limit);
     std::vector<std::string> environment = program_environment(hook_path, ends[1]);
+    int exec_failed[2];
+    if (pipe2(exec_failed, O_CLOEXEC) != 0) throw system_error("pipe");
     pid_ = fork();
     if (pid_ < 0) throw system_error("fork");
-    if (pid_ == 0) become_program(command, std::move(environment), ends[1]);
+    if (pid_ == 0) become_program(command, std::move(environment), ends[1], exec_failed[1]);
     close(ends[1]);
-    process_fd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));  // glibc's header lacks C++ linkage
-    if (process_fd_ < 0) {
-        stop();
-        throw system_error("pidfd_open");
+    close(exec_failed[1]);
+    const int reason = exec_result(exec_failed[0]);
+    close(exec_failed[0]);
+    if (reason != 0) {
+        reap();
+        close(socket_);
+        throw start_failure("cannot run " + command.front() + ": " + std::strerror(reason));
     }
 }
 
 replayed_program::~replayed_program() {
     if (!reaped_) stop();
     close(socket_);
-    if (process_fd_ >= 0) close(process_fd_);
 }
 
 replayed_program::asking replayed_program::await_request() {
-    pollfd watched[] = {{socket_, POLLIN, 0}, {process_fd_, POLLIN, 0}};
-    int ready;
-    do ready = poll(watched, 2, milliseconds(limit_));
-    while (ready < 0 && errno == EINTR);
-    if (ready == 0) return asking::too_slow;
-    if ((watched[0].revents & POLLIN) == 0) return asking::ended;
-    request question{};
-    if (!receive_all(socket_, &question, sizeof question)) return asking::ended;
-    return question == request::next_command ? asking::yes : asking::ended;
+    if (asked_) return asking::yes;
+    auto deadline = clock_type::now() + limit_;
+    for (;;) {
+        pollfd watched[] = {{socket_, POLLIN, 0}, {child_ended[0], POLLIN, 0}};
+        if (poll_until(watched, 2, deadline) == 0) return asking::too_slow;
+        if ((watched[0].revents & (POLLIN | POLLHUP)) == 0) return asking::ended;
+        request question{};
+        if (!receive_all(socket_, &question, sizeof question)) return asking::ended;
+        switch (question) {
+            case request::next_command:
+                asked_ = true;
+                return asking::yes;
+            case request::tick:
+                deadline = clock_type::now() + limit_;
+                break;
+            case request::last_picture:
+                last_picture_ = receive_picture();
+                return asking::ended;
+            default:
+                return asking::ended;
+        }
+    }
 }
 
-bool replayed_program::send(const command& order) { return send_all(socket_, &order, sizeof order); }
+bool replayed_program::send(const command& order) {
+    asked_ = false;
+    return send_all(socket_, &order, sizeof order);
+}
 
+// The size comes from the program: a picture beyond the limits is a broken conversation, not an allocation.
 std::optional<image::picture> replayed_program::receive_picture() {
     picture_header header{};
     if (!receive_all(socket_, &header, sizeof header)) return std::nullopt;
+    if (header.width == 0 && header.height == 0) return image::picture();
+    if (!image::within_limits(header.width, header.height)) return std::nullopt;
     image::picture pic(static_cast<int>(header.width), static_cast<int>(header.height));
     if (!receive_all(socket_, pic.pixels.data(), pic.pixels.size() * sizeof pic.pixels[0])) return std::nullopt;
     return pic;
 }
 
 program_end replayed_program::wait_for_end() {
-    pollfd watched{process_fd_, POLLIN, 0};
-    int ready;
-    do ready = poll(&watched, 1, milliseconds(limit_));
-    while (ready < 0 && errno == EINTR);
-    if (ready == 0) return stop();
+    if (reaped_) return end_;
+    pollfd watched{child_ended[0], POLLIN, 0};
+    if (poll_until(&watched, 1, clock_type::now() + limit_) == 0) return stop();
     return reap();
 }
 
@@ -142,8 +205,11 @@ program_end replayed_program::reap() {
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     reaped_ = true;
-    if (WIFEXITED(status)) return {program_end::cause::exited, WEXITSTATUS(status)};
-    return {killed_ ? program_end::cause::too_slow : program_end::cause::signalled, WTERMSIG(status)};
+    if (WIFEXITED(status))
+        end_ = {program_end::cause::exited, WEXITSTATUS(status)};
+    else
+        end_ = {killed_ ? program_end::cause::too_slow : program_end::cause::signalled, WTERMSIG(status)};
+    return end_;
 }
 
 }  // namespace easel::replay

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,16 @@ struct program_end {
     int value;  // the exit status, or the signal's number
 };
 
+// The program could not be started: not found, not executable.
+struct start_failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 class replayed_program {
 public:
-    // Starts command[0] with command[1...] as its arguments; the limit bounds every wait for it.
-    // Throws std::runtime_error when no socket or process can be made. A program that cannot be
-    // executed exits with status 127 after saying why.
+    // Starts command[0] (searched in PATH) with command[1...] as its arguments; the limit bounds every
+    // wait for it. Throws start_failure when it cannot be executed, std::runtime_error when no socket
+    // or process can be made.
     replayed_program(const std::string& hook_path, const std::vector<std::string>& command,
                      std::chrono::milliseconds limit);
     ~replayed_program();
@@ -33,11 +39,14 @@ public:
 
     enum class asking { yes, ended, too_slow };
 
-    // Waits for the program to ask for its next command.
+    // Waits for the program to ask for its next command: at most the limit after it last asked for an
+    // event (timer ticks included). Returns yes at once while an earlier request is unanswered.
     asking await_request();
     bool send(const command& order);
     // The picture that follows a snapshot command; empty if the program stopped answering.
     std::optional<image::picture> receive_picture();
+    // What the program showed when it ended without being told to (0 x 0 if nothing); empty otherwise.
+    const std::optional<image::picture>& last_picture() const { return last_picture_; }
 
     // Waits for the program to exit, killing it when it takes longer than the limit.
     program_end wait_for_end();
@@ -49,10 +58,12 @@ private:
 
     std::chrono::milliseconds limit_;
     int socket_ = -1;
-    int process_fd_ = -1;
     pid_t pid_ = -1;
+    bool asked_ = false;
     bool killed_ = false;
     bool reaped_ = false;
+    program_end end_{program_end::cause::exited, 0};
+    std::optional<image::picture> last_picture_;
 };
 
 }  // namespace easel::replay

@@ -1,8 +1,11 @@
 // What easel-replay and the hook it preloads into the program say to each other over their socket.
 //
-// Whenever the program waits for an event and nothing is queued or due, the hook sends `request` and
+// Whenever the program waits for an event and nothing is queued or due, the hook sends next_command and
 // blocks for a `command`. A snapshot command is answered with a picture_header and its pixels before
-// the next request.
+// the next request. Each timer tick served inside a wait is announced with `tick` (no answer), so that
+// easel-replay times the program's own work, not the length of the wait. A program that ends without
+// having been told to quit sends last_picture, a picture_header and the pixels it showed last (0 x 0
+// when it never showed any).
 #pragma once
 
 #include <SDL.h>
@@ -15,7 +18,7 @@ namespace easel::replay {
 // Environment variable naming the hook's end of the socket.
 inline constexpr const char* socket_variable = "EASEL_REPLAY_FD";
 
-enum class request : std::uint32_t { next_command = 0x4e455854 };
+enum class request : std::uint32_t { next_command = 0x4e455854, tick = 0x5449434b, last_picture = 0x4c415354 };
 
 enum class command_kind : std::uint32_t {
     deliver,   // return `event` to the program

@@ -2,20 +2,27 @@
 
 #include "key_names.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <limits>
+#include <optional>
 
 namespace easel::replay {
 
 namespace {
 
-// A fault in one line, before its location is known.
-struct line_error : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// A fault in one line, before its location is known; a string of its own, since it may quote a NUL byte.
+struct line_error {
+    std::string message;
 };
 
 constexpr std::int64_t longest_run_ms = std::numeric_limits<std::int32_t>::max();
@@ -31,7 +38,38 @@ std::string unquote(const std::string& line, std::size_t& position) {
         if (c == '\\' && position + 1 < line.size()) c = line[++position];
         text += c;
     }
-    throw line_error("missing closing quote");
+    throw line_error{"missing closing quote"};
+}
+
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Edit distance, case aside.
+std::size_t distance(const std::string& typed, const std::string& name) {
+    std::array<std::size_t, 16> row{};  // names are shorter than this
+    const std::size_t columns = std::min(name.size(), row.size() - 1);
+    for (std::size_t j = 0; j <= columns; ++j) row[j] = j;
+    for (std::size_t i = 1; i <= typed.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= columns; ++j) {
+            const std::size_t above = row[j];
+            const std::size_t change = diagonal + (ascii_lower(typed[i - 1]) == ascii_lower(name[j - 1]) ? 0 : 1);
+            row[j] = std::min(std::min(row[j], row[j - 1]) + 1, change);
+            diagonal = above;
+        }
+    }
+    return row[columns];
+}
+
+// The names nearest to `word` by edit distance, at most `count` of them.
+std::string nearest(const std::string& word, const std::vector<std::string>& names, std::size_t count = 3) {
+    const std::string typed = word.substr(0, 32);
+    std::vector<std::pair<std::size_t, std::size_t>> ranked;  // distance, index in names
+    for (std::size_t k = 0; k < names.size(); ++k) ranked.emplace_back(distance(typed, names[k]), k);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string text;
+    for (std::size_t i = 0; i < std::min(count, ranked.size()); ++i) text += (i == 0 ? "" : ", ") + names[ranked[i].second];
+    return text;
 }
 
 // Words separated by blanks; a word in double quotes may hold blanks, \" and \\.
@@ -60,8 +98,8 @@ std::int64_t parse_integer(const std::string& word, std::int64_t lowest, std::in
     std::int64_t value = 0;
     const auto [end, fault] = std::from_chars(word.data(), word.data() + word.size(), value);
     if (fault != std::errc() || end != word.data() + word.size() || value < lowest || value > highest)
-        throw line_error(std::string(what) + " must be a whole number from " + std::to_string(lowest) + " to " +
-                         std::to_string(highest) + ", not \"" + word + "\"");
+        throw line_error{std::string(what) + " must be a whole number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", not \"" + word + "\""};
     return value;
 }
 
@@ -77,7 +115,7 @@ Uint8 parse_button(const std::string& word) {
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     for (Uint8 button = 1; button <= std::size(names); ++button)
         if (lower == names[button - 1] || lower == std::to_string(button)) return button;
-    throw line_error("unknown mouse button \"" + word + "\" (left, middle, right, wheelup, wheeldown or 1 to 5)");
+    throw line_error{"unknown mouse button \"" + word + "\" (left, middle, right, wheelup, wheeldown or 1 to 5)"};
 }
 
 // Decodes UTF-8 into the characters SDL can report in a key event (U+0000 to U+FFFF).
@@ -87,17 +125,17 @@ std::vector<char32_t> decode_utf8(const std::string& text) {
         const auto lead = static_cast<unsigned char>(text[i]);
         const int length = lead < 0x80 ? 1 : lead >= 0xc2 && lead < 0xe0 ? 2 : lead >= 0xe0 && lead < 0xf0 ? 3
                          : lead >= 0xf0 && lead < 0xf5                  ? 4 : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) throw line_error("text is not valid UTF-8");
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) throw line_error{"text is not valid UTF-8"};
         char32_t character = length == 1 ? lead : lead & (0x7f >> length);
         for (int k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xc0) != 0x80) throw line_error("text is not valid UTF-8");
+            if ((next & 0xc0) != 0x80) throw line_error{"text is not valid UTF-8"};
             character = character << 6 | (next & 0x3f);
         }
         const char32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
         if (character < shortest[length] || (character >= 0xd800 && character < 0xe000) || character > 0x10ffff)
-            throw line_error("text is not valid UTF-8");
-        if (character > 0xffff) throw line_error("characters above U+FFFF cannot be typed (SDL reports 16 bits)");
+            throw line_error{"text is not valid UTF-8"};
+        if (character > 0xffff) throw line_error{"characters above U+FFFF cannot be typed (SDL reports 16 bits)"};
         characters.push_back(character);
         i += static_cast<std::size_t>(length);
     }
@@ -137,21 +175,27 @@ public:
     // Adds the steps of one command line.
     void parse(const std::vector<std::string>& words, int line) {
         line_ = line;
-        if (closed_) throw line_error("nothing can follow close");
+        if (closed_) throw line_error{"nothing can follow close"};
         const std::string& name = words.front();
         const std::vector<std::string> arguments(words.begin() + 1, words.end());
         const auto command = std::find_if(commands.begin(), commands.end(),
                                           [&name](const command_form& form) { return name == form.name; });
-        if (command == commands.end()) throw line_error("unknown command \"" + name + "\"");
-        if (arguments.size() != command->arguments)
-            throw line_error(name + " takes " + std::to_string(command->arguments) + " argument(s): " + command->usage);
+        if (command == commands.end())
+            throw line_error{"unknown command \"" + name + "\" (nearest: " + nearest(name, command_names()) + ")"};
+        if (arguments.size() < command->least_arguments || arguments.size() > command->most_arguments)
+            throw line_error{name + " takes " + argument_count(*command) + ": " + command->usage};
+        if (exited_ && command->parse != &script_parser::snap && command->parse != &script_parser::expect)
+            throw line_error{"only snap and expect can follow wait exit"};
         (this->*command->parse)(arguments);
     }
 
+    // The close that ends every script, beyond the limit on steps.
     std::vector<step> finish(int last_line) {
-        if (!closed_) {
-            line_ = last_line;
-            close({});
+        if (!closed_ && !exited_) {
+            step s;
+            s.kind = step_kind::close;
+            s.line = last_line;
+            steps_.push_back(std::move(s));
         }
         return std::move(steps_);
     }
@@ -161,14 +205,32 @@ private:
 
     struct command_form {
         const char* name;
-        std::size_t arguments;
+        std::size_t least_arguments;
+        std::size_t most_arguments;
         const char* usage;
         handler parse;
     };
 
     static const std::array<command_form, 10> commands;
 
+    static const std::vector<std::string>& command_names() {
+        static const std::vector<std::string> names = [] {
+            std::vector<std::string> all;
+            for (const command_form& form : commands) all.emplace_back(form.name);
+            return all;
+        }();
+        return names;
+    }
+
+    static std::string argument_count(const command_form& form) {
+        if (form.least_arguments == form.most_arguments) return std::to_string(form.least_arguments) + " argument(s)";
+        return std::to_string(form.least_arguments) + " to " + std::to_string(form.most_arguments) + " arguments";
+    }
+
     void add(step s) {
+        if (steps_.size() == most_steps)
+            throw line_error{"the script is too long: more than " + std::to_string(most_steps) +
+                             " steps (each key, click or typed character is two)"};
         s.line = line_;
         steps_.push_back(std::move(s));
     }
@@ -196,7 +258,7 @@ private:
     // SDL translates only presses into characters: a release carries none.
     void key(const std::vector<std::string>& a) {
         const auto found = find_key(a[0]);
-        if (!found) throw line_error("unknown key name \"" + a[0] + "\"");
+        if (!found) throw line_error{"unknown key name \"" + a[0] + "\" (nearest: " + nearest(a[0], key_names()) + ")"};
         deliver(key_event(true, found->sym, found->unicode));
         deliver(key_event(false, found->sym, 0));
     }
@@ -210,10 +272,17 @@ private:
     }
 
     void wait(const std::vector<std::string>& a) {
-        const std::int64_t target = clock_ + parse_integer(a[0], 0, longest_run_ms, "the wait in milliseconds");
-        if (target > longest_run_ms) throw line_error("the clock would pass " + std::to_string(longest_run_ms) + " ms");
-        clock_ = target;
         step s;
+        if (a[0] == "exit") {
+            exited_ = true;
+            s.kind = step_kind::await_exit;
+            add(std::move(s));
+            return;
+        }
+        const std::int64_t target =
+            clock_ + parse_integer(a[0], 0, longest_run_ms, "the wait in milliseconds (or exit)");
+        if (target > longest_run_ms) throw line_error{"the clock would pass " + std::to_string(longest_run_ms) + " ms"};
+        clock_ = target;
         s.kind = step_kind::advance;
         s.target_ms = static_cast<std::uint32_t>(clock_);
         add(std::move(s));
@@ -221,23 +290,55 @@ private:
 
     void snap(const std::vector<std::string>& a) {
         if (!image::has_png_extension(a[0]) && !image::has_bmp_extension(a[0]))
-            throw line_error("snap writes PNG or BMP: the file name must end in .png or .bmp");
+            throw line_error{"snap writes PNG or BMP: the file name must end in .png or .bmp"};
         step s;
         s.kind = step_kind::snap;
-        s.file = a[0];
+        s.file = file_name(a[0]);
         add(std::move(s));
     }
 
+    // expect FILE [from SAVED] [tolerance N] [region X Y W H]
     void expect(const std::vector<std::string>& a) {
         step s;
         s.kind = step_kind::expect;
-        s.file = a[0];
-        try {
-            s.expected = image::read_image(a[0]);
-        } catch (const image::image_error& failure) {
-            throw line_error(std::string("expect: ") + failure.what());
+        s.file = file_name(a[0]);
+        std::size_t next = 1;
+        if (next < a.size() && a[next] == "from") {
+            if (next + 1 == a.size()) throw line_error{"expect ... from needs the name of the file the program writes"};
+            s.saved = file_name(a[next + 1]);
+            next += 2;
+        }
+        bool tolerance = false;
+        for (; next < a.size(); next = parse_rule(a, next, s.rules, tolerance)) {
         }
         add(std::move(s));
+    }
+
+    // One `tolerance N` or `region X Y W H` at a[next]; returns the index after it.
+    static std::size_t parse_rule(const std::vector<std::string>& a, std::size_t next, image::comparison_rules& rules,
+                                  bool& tolerance) {
+        const std::size_t left = a.size() - next - 1;
+        if (a[next] == "tolerance" && left >= 1 && !tolerance) {
+            rules.tolerance = static_cast<int>(parse_integer(a[next + 1], 0, 255, "the tolerance"));
+            tolerance = true;
+            return next + 2;
+        }
+        if (a[next] == "region" && left >= 4 && !rules.area) {
+            const auto number = [&a, next](std::size_t k, std::int64_t lowest, const char* what) {
+                return static_cast<int>(parse_integer(a[next + k], lowest, image::max_side, what));
+            };
+            rules.area = image::region{number(1, 0, "a region's x"), number(2, 0, "a region's y"),
+                                       number(3, 1, "a region's width"), number(4, 1, "a region's height")};
+            return next + 5;
+        }
+        throw line_error{"expect takes FILE [from SAVED] [tolerance N] [region X Y W H], each part once; not \"" +
+                         a[next] + "\""};
+    }
+
+    // Names go to the system as C strings: one with a NUL byte would name another file.
+    static std::string file_name(const std::string& word) {
+        if (word.find('\0') != std::string::npos) throw line_error{"the file name \"" + word + "\" holds a NUL byte"};
+        return word;
     }
 
     void close(const std::vector<std::string>&) {
@@ -251,45 +352,143 @@ private:
     int line_ = 0;
     std::int64_t clock_ = 0;
     bool closed_ = false;
+    bool exited_ = false;
 };
 
 const std::array<script_parser::command_form, 10> script_parser::commands{{
-    {"move", 2, "move X Y", &script_parser::move},
-    {"press", 3, "press BUTTON X Y", &script_parser::press},
-    {"release", 3, "release BUTTON X Y", &script_parser::release},
-    {"click", 3, "click BUTTON X Y", &script_parser::click},
-    {"key", 1, "key NAME", &script_parser::key},
-    {"type", 1, "type \"TEXT\"", &script_parser::type},
-    {"wait", 1, "wait MILLISECONDS", &script_parser::wait},
-    {"snap", 1, "snap FILE", &script_parser::snap},
-    {"expect", 1, "expect FILE", &script_parser::expect},
-    {"close", 0, "close", &script_parser::close},
+    {"move", 2, 2, "move X Y", &script_parser::move},
+    {"press", 3, 3, "press BUTTON X Y", &script_parser::press},
+    {"release", 3, 3, "release BUTTON X Y", &script_parser::release},
+    {"click", 3, 3, "click BUTTON X Y", &script_parser::click},
+    {"key", 1, 1, "key NAME", &script_parser::key},
+    {"type", 1, 1, "type \"TEXT\"", &script_parser::type},
+    {"wait", 1, 1, "wait MILLISECONDS, or wait exit", &script_parser::wait},
+    {"snap", 1, 1, "snap FILE", &script_parser::snap},
+    {"expect", 1, 10, "expect FILE [from SAVED] [tolerance N] [region X Y W H]", &script_parser::expect},
+    {"close", 0, 0, "close", &script_parser::close},
 }};
+
+constexpr std::size_t faults_shown = 20;
+
+// Splits the text into lines without their ends (\n or \r\n); refuses overlong ones.
+class line_reader {
+public:
+    explicit line_reader(const std::string& text) : text_(text) {
+        const std::string byte_order_mark = "\xef\xbb\xbf";
+        if (text_.compare(0, byte_order_mark.size(), byte_order_mark) == 0) position_ = byte_order_mark.size();
+    }
+
+    bool next(std::string& line) {
+        if (position_ >= text_.size()) return false;
+        std::size_t end = text_.find('\n', position_);
+        if (end == std::string::npos) end = text_.size();
+        const std::size_t length = end - position_;
+        line = length > longest_line ? std::string() : text_.substr(position_, length);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        overlong_ = length > longest_line;
+        position_ = end + 1;
+        return true;
+    }
+
+    bool overlong() const { return overlong_; }
+
+private:
+    const std::string& text_;
+    std::size_t position_ = 0;
+    bool overlong_ = false;
+};
 
 }  // namespace
 
-std::vector<step> parse_script(std::istream& text, const std::string& name) {
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+        shown += escaped;
+    }
+    return shown;
+}
+
+std::vector<step> parse_script(const std::string& text, const std::string& name) {
+    if (text.size() > longest_script)
+        throw script_error(printable(name) + ": the script is longer than " + std::to_string(longest_script) +
+                           " bytes (the limit)\n");
     script_parser parser;
     std::string faults;
+    std::size_t fault_count = 0;
+    const auto fault = [&](int number, const std::string& message) {
+        if (++fault_count <= faults_shown) faults += printable(name + ":" + std::to_string(number) + ": " + message) + "\n";
+    };
+    line_reader lines(text);
     std::string line;
     int number = 0;
-    while (std::getline(text, line)) {
+    while (lines.next(line)) {
         ++number;
+        if (lines.overlong()) {
+            fault(number, "the line is longer than " + std::to_string(longest_line) + " bytes (the limit)");
+            continue;
+        }
         if (is_comment_or_blank(line)) continue;
         try {
             parser.parse(split_words(line), number);
-        } catch (const line_error& fault) {
-            faults += name + ":" + std::to_string(number) + ": " + fault.what() + "\n";
+        } catch (const line_error& failure) {
+            fault(number, failure.message);
         }
     }
+    if (fault_count > faults_shown)
+        faults += printable(name) + ": " + std::to_string(fault_count - faults_shown) + " more faulty line(s)\n";
     if (!faults.empty()) throw script_error(faults);
     return parser.finish(number);
 }
 
 std::vector<step> read_script(const std::string& path) {
-    std::ifstream text(path);
-    if (!text) throw script_error(path + ": cannot open the script\n");
+    const auto refuse = [&path](const std::string& why) { return script_error(printable(path) + ": " + why + "\n"); };
+    if (path.find('\0') != std::string::npos) throw refuse("a file name cannot hold a NUL byte");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw refuse(std::string("cannot open the script: ") + std::strerror(errno));
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) throw refuse("is a directory, not a script");
+    std::string text(longest_script + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) throw refuse(std::string("cannot read the script: ") + std::strerror(errno));
+    text.resize(static_cast<std::size_t>(in.gcount()));
     return parse_script(text, path);
+}
+
+namespace {
+
+std::string directory_of(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+std::optional<std::string> unwritable(const std::string& file) {
+    struct stat status {};
+    if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";
+    const std::string directory = directory_of(file);
+    if (stat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return "the directory " + directory + " does not exist";
+    if (access(directory.c_str(), W_OK) != 0) return "the directory " + directory + " is not writable";
+    return std::nullopt;
+}
+
+}  // namespace
+
+void check_files(const std::vector<step>& steps, const std::string& name) {
+    std::string faults;
+    for (const step& s : steps) {
+        if (s.kind != step_kind::snap) continue;
+        if (const auto why = unwritable(s.file))
+            faults += printable(name + ":" + std::to_string(s.line) + ": snap " + s.file + ": " + *why) + "\n";
+    }
+    if (!faults.empty()) throw script_error(faults);
 }
 
 }  // namespace easel::replay

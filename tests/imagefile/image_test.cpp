@@ -74,6 +74,47 @@ TEST_F(ImageFiles, UnreadableFilesAreReportedByName) {
     EXPECT_THROW(easel::image::read_image(path("short.bmp")), easel::image::image_error);
 }
 
+// A PNG chunk: length, type, data and the CRC over type and data.
+std::string png_chunk(const std::string& type, const std::string& data) {
+    const auto big_endian = [](std::uint32_t value) {
+        std::string bytes;
+        for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>(value >> shift & 0xff);
+        return bytes;
+    };
+    std::uint32_t crc = 0xffffffff;
+    for (const char c : type + data) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (crc & 1 ? 0xedb88320 : 0);
+    }
+    return big_endian(static_cast<std::uint32_t>(data.size())) + type + data + big_endian(~crc);
+}
+
+// A PNG of a few dozen bytes that claims 40000 x 35000 pixels.
+std::string png_claiming_huge_size() {
+    return "\x89PNG\r\n\x1a\n" + png_chunk("IHDR", std::string("\0\0\x9c\x40\0\0\x88\xb8\x08\x02\0\0\0", 13)) +
+           png_chunk("IDAT", "") + png_chunk("IEND", "");
+}
+
+TEST_F(ImageFiles, WhatCannotBeAPictureIsRefusedBeforeAnythingIsAllocated) {
+    std::ofstream(path("huge.png"), std::ios::binary) << png_claiming_huge_size();
+    std::string bmp(54, '\0');
+    for (const auto& [offset, value] : {std::pair{0, 0x4d42}, {14, 40}, {18, 40000}, {22, 35000}, {28, 24}})
+        for (int k = 0; k < 4; ++k) bmp[static_cast<std::size_t>(offset + k)] = static_cast<char>(value >> (8 * k) & 0xff);
+    std::ofstream(path("huge.bmp"), std::ios::binary) << bmp;
+    for (const char* name : {"huge.png", "huge.bmp"}) {
+        try {
+            easel::image::read_image(path(name));
+            ADD_FAILURE() << name << " was read";
+        } catch (const easel::image::image_error& refusal) {
+            EXPECT_NE(std::string(refusal.what()).find("claims 40000 x 35000 pixels"), std::string::npos) << refusal.what();
+        }
+    }
+    EXPECT_THROW(easel::image::read_image(path("")), easel::image::image_error) << "a directory";
+    EXPECT_THROW(easel::image::write_image(sample(), path("a.png") + std::string(1, '\0') + ".bmp"),
+                 easel::image::image_error);
+    EXPECT_FALSE(std::filesystem::exists(path("a.png")));
+}
+
 TEST(ImageCompare, CountsDifferencesAndKeepsTheFirstInReadingOrder) {
     picture expected(4, 4, 0x000000);
     picture actual = expected;
@@ -93,6 +134,32 @@ TEST(ImageCompare, CountsDifferencesAndKeepsTheFirstInReadingOrder) {
     const auto resized = easel::image::compare(picture(4, 5), expected);
     EXPECT_FALSE(resized.same_size);
     EXPECT_EQ(resized.differing, 20);
+}
+
+TEST(ImageCompare, ToleranceIsPerChannelAndARegionLimitsWhatIsCompared) {
+    picture expected(4, 4, 0x808080);
+    picture actual = expected;
+    actual.at(0, 0) = 0x8a8080;  // red off by 10
+    actual.at(3, 3) = 0x000000;
+    easel::image::comparison_rules rules;
+    rules.tolerance = 10;
+    EXPECT_EQ(easel::image::compare(actual, expected, rules).differing, 1);
+    rules.tolerance = 9;
+    EXPECT_EQ(easel::image::compare(actual, expected, rules).differing, 2);
+    rules.area = easel::image::region{1, 0, 3, 3};
+    EXPECT_EQ(easel::image::compare(actual, expected, rules).differing, 0);
+    EXPECT_TRUE(easel::image::compare(picture(4, 3), expected, rules).same_size) << "the region lies in both";
+    rules.area = easel::image::region{2, 2, 3, 1};
+    EXPECT_FALSE(easel::image::compare(actual, expected, rules).same_size) << "the region sticks out";
+}
+
+TEST(ImageCompare, TheDifferencePictureShowsDifferingPixelsInRed) {
+    picture expected(2, 1, 0xffffff);
+    picture actual(3, 1, 0xffffff);
+    actual.at(1, 0) = 0x000000;
+    const picture diff = easel::image::difference_picture(actual, expected, {});
+    ASSERT_EQ(diff.width, 3);
+    EXPECT_EQ(diff.pixels, (std::vector<std::uint32_t>{0x555555, 0xff0000, 0xff0000})) << "the third lies in one only";
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 // - on a timer tick, a green dot in the bottom row at column time / 10 mod 200, then a refresh.
 // Arguments are timer periods: the first starts the timer, each press of the t key switches to
 // the next one (0 stops it). Keys that misbehave on purpose: c crashes, h stops reading events,
-// e ends main with status 0, x exits with status 9.
+// e ends main with status 0, x exits with status 9, s makes every later event take 30 ms.
 #include "graphics.hpp"
 
 #include <chrono>
@@ -31,6 +31,8 @@ void draw(const event& ev) {
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
+void take_time() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -38,8 +40,10 @@ int main(int argc, char* argv[]) {
     gout << move_to(0, 0) << box(9, 9);
     int next_period = 1;
     if (next_period < argc) gin.timer(std::atoi(argv[next_period++]));
+    bool slow = false;
     event ev;
     while (gin >> ev) {
+        if (slow) take_time();
         print(ev);
         draw(ev);
         switch (ev.keycode) {
@@ -54,6 +58,9 @@ int main(int argc, char* argv[]) {
                 return 0;
             case 'x':
                 std::exit(9);
+            case 's':
+                slow = true;
+                break;
         }
     }
     return 0;

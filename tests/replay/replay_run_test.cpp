@@ -77,7 +77,7 @@ TEST(ReplayScript, ErrorsNameTheirLinesAndNothingRuns) {
                                     "key Hyper\n"
                                     "wait -5\n"
                                     "snap picture.jpg\n"
-                                    "expect missing.png\n"
+                                    "expect missing.png tolerance 256\n"
                                     "close\n"
                                     "move 1 1\n");
     EXPECT_EQ(result.status, exit_status::script_error);

@@ -59,10 +59,12 @@ replay_session::~replay_session() {
     std::filesystem::remove_all(directory_, ignored);
 }
 
-replay_result replay_session::run(const std::string& script, double timeout_seconds) const {
+replay_result replay_session::run(const std::string& script, double timeout_seconds,
+                                  const std::vector<std::string>& options) const {
     std::ofstream(path("script.replay")) << script;
-    std::vector<std::string> command = {EASEL_REPLAY_PATH, "--timeout", std::to_string(timeout_seconds),
-                                        "script.replay", "--", program_};
+    std::vector<std::string> command = {EASEL_REPLAY_PATH, "--timeout", std::to_string(timeout_seconds)};
+    command.insert(command.end(), options.begin(), options.end());
+    command.insert(command.end(), {"script.replay", "--", program_});
     command.insert(command.end(), arguments_.begin(), arguments_.end());
     const pid_t replay = fork();
     if (replay < 0) throw std::runtime_error("cannot start easel-replay");

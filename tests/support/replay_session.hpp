@@ -33,7 +33,9 @@ public:
     replay_session& operator=(const replay_session&) = delete;
 
     // Runs the program once with the script given as text; waits until easel-replay has finished.
-    replay_result run(const std::string& script, double timeout_seconds = 10) const;
+    // Options (--out DIR, say) go before the script.
+    replay_result run(const std::string& script, double timeout_seconds = 10,
+                      const std::vector<std::string>& options = {}) const;
 
     // Where a file of this session's directory lives, to prepare an expected picture, say.
     std::string path(const std::string& name) const;
