@@ -32,6 +32,8 @@ constexpr std::array named_keys{
 
 constexpr int function_keys = 15;
 
+
+
 // The printable ASCII characters SDL has a key for ('%' and "{|}~" have none).
 bool has_own_key(char32_t character) {
     return (character >= '!' && character <= '@' && character != '%') || (character >= '[' && character <= 'z');
@@ -50,7 +52,37 @@ std::optional<key> function_key(const std::string& name) {
     return key{static_cast<SDLKey>(SDLK_F1 + number - 1), 0};
 }
 
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Edit distance, case aside.
+std::size_t distance(const std::string& typed, const std::string& name) {
+    std::array<std::size_t, 16> row{};  // names are shorter than this
+    const std::size_t columns = std::min(name.size(), row.size() - 1);
+    for (std::size_t j = 0; j <= columns; ++j) row[j] = j;
+    for (std::size_t i = 1; i <= typed.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= columns; ++j) {
+            const std::size_t above = row[j];
+            const std::size_t change = diagonal + (ascii_lower(typed[i - 1]) == ascii_lower(name[j - 1]) ? 0 : 1);
+            row[j] = std::min(std::min(row[j], row[j - 1]) + 1, change);
+            diagonal = above;
+        }
+    }
+    return row[columns];
+}
+
 }  // namespace
+
+std::string nearest(const std::string& word, const std::vector<std::string>& names, std::size_t count) {
+    const std::string typed = word.substr(0, 16);
+    std::vector<std::pair<std::size_t, std::size_t>> ranked;  // distance, index in names
+    for (std::size_t k = 0; k < names.size(); ++k) ranked.emplace_back(distance(typed, names[k]), k);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string text;
+    for (std::size_t i = 0; i < std::min(count, ranked.size()); ++i) text += (i == 0 ? "" : ", ") + names[ranked[i].second];
+    return text;
+}
 
 std::optional<key> find_key(const std::string& name) {
     const std::string lower = lower_case(name);

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ std::optional<key> find_key(const std::string& name);
 
 // The names of the keys without a character of their own, as the documentation writes them.
 const std::vector<std::string>& key_names();
+
+// The names nearest to `word` by edit distance (case aside), at most `count` of them, as "A, B, C".
+std::string nearest(const std::string& word, const std::vector<std::string>& names, std::size_t count = 3);
 
 // The key SDL reports for a typed character: its own key for ASCII, SDLK_UNKNOWN otherwise.
 SDLKey key_of_character(char32_t character);

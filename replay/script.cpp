@@ -41,37 +41,6 @@ std::string unquote(const std::string& line, std::size_t& position) {
     throw line_error{"missing closing quote"};
 }
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Edit distance, case aside.
-std::size_t distance(const std::string& typed, const std::string& name) {
-    std::array<std::size_t, 16> row{};  // names are shorter than this
-    const std::size_t columns = std::min(name.size(), row.size() - 1);
-    for (std::size_t j = 0; j <= columns; ++j) row[j] = j;
-    for (std::size_t i = 1; i <= typed.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= columns; ++j) {
-            const std::size_t above = row[j];
-            const std::size_t change = diagonal + (ascii_lower(typed[i - 1]) == ascii_lower(name[j - 1]) ? 0 : 1);
-            row[j] = std::min(std::min(row[j], row[j - 1]) + 1, change);
-            diagonal = above;
-        }
-    }
-    return row[columns];
-}
-
-// The names nearest to `word` by edit distance, at most `count` of them.
-std::string nearest(const std::string& word, const std::vector<std::string>& names, std::size_t count = 3) {
-    const std::string typed = word.substr(0, 32);
-    std::vector<std::pair<std::size_t, std::size_t>> ranked;  // distance, index in names
-    for (std::size_t k = 0; k < names.size(); ++k) ranked.emplace_back(distance(typed, names[k]), k);
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::string text;
-    for (std::size_t i = 0; i < std::min(count, ranked.size()); ++i) text += (i == 0 ? "" : ", ") + names[ranked[i].second];
-    return text;
-}
-
 // Words separated by blanks; a word in double quotes may hold blanks, \" and \\.
 std::vector<std::string> split_words(const std::string& line) {
     std::vector<std::string> words;
@@ -368,7 +337,8 @@ const std::array<script_parser::command_form, 10> script_parser::commands{{
     {"close", 0, 0, "close", &script_parser::close},
 }};
 
-constexpr std::size_t faults_shown = 20;
+// Reading stops at this many faulty lines.
+constexpr std::size_t faults_shown = 10;
 
 // Splits the text into lines without their ends (\n or \r\n); refuses overlong ones.
 class line_reader {
@@ -423,12 +393,13 @@ std::vector<step> parse_script(const std::string& text, const std::string& name)
     std::string faults;
     std::size_t fault_count = 0;
     const auto fault = [&](int number, const std::string& message) {
-        if (++fault_count <= faults_shown) faults += printable(name + ":" + std::to_string(number) + ": " + message) + "\n";
+        ++fault_count;
+        faults += printable(name + ":" + std::to_string(number) + ": " + message) + "\n";
     };
     line_reader lines(text);
     std::string line;
     int number = 0;
-    while (lines.next(line)) {
+    while (fault_count < faults_shown && lines.next(line)) {
         ++number;
         if (lines.overlong()) {
             fault(number, "the line is longer than " + std::to_string(longest_line) + " bytes (the limit)");
@@ -441,8 +412,8 @@ std::vector<step> parse_script(const std::string& text, const std::string& name)
             fault(number, failure.message);
         }
     }
-    if (fault_count > faults_shown)
-        faults += printable(name) + ": " + std::to_string(fault_count - faults_shown) + " more faulty line(s)\n";
+    if (fault_count == faults_shown && lines.next(line))
+        faults += printable(name) + ": the lines after " + std::to_string(number) + " were not checked\n";
     if (!faults.empty()) throw script_error(faults);
     return parser.finish(number);
 }
