@@ -5,7 +5,7 @@
 // - on a timer tick, a green dot in the bottom row at column time / 10 mod 200, then a refresh.
 // Arguments are timer periods: the first starts the timer, each press of the t key switches to
 // the next one (0 stops it). Keys that misbehave on purpose: c crashes, h stops reading events,
-// e ends main with status 0, x exits with status 9, s makes every later event take 30 ms.
+// e ends main with status 0, x exits with status 9, s makes every later event take 200 ms.
 #include "graphics.hpp"
 
 #include <chrono>
@@ -31,7 +31,7 @@ void draw(const event& ev) {
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
-void take_time() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
+void take_time() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
 
 }  // namespace
 
