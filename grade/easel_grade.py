@@ -47,7 +47,7 @@ PROGRAM = "program"
 # easel-replay's statuses (docs/replay.md) as a grade and its reason.
 REPLAY_STATUSES = {
     2: ("script-error", "the script has errors"),
-    3: ("differs", "the screen differs from the expected picture"),
+    3: ("differs", "a picture differs or could not be read"),
     4: ("too-slow", "did not ask for its next event within the time limit"),
     5: ("crashed", "crashed"),
     6: ("ended-early", "ended before the end of the script"),

@@ -1,5 +1,5 @@
 // The teacher's solution: a red 20 x 20 square at (90, 90); a left click puts a white dot where the
-// mouse is; the key c clears the window and draws the square again.
+// mouse is; the key c clears the window and draws the square again; the key s saves it in drawing.bmp.
 #include "graphics.hpp"
 using namespace easel;
 
@@ -17,6 +17,8 @@ int main() {
             gout << move_to(ev.pos_x, ev.pos_y) << color(255, 255, 255) << dot << refresh;
         if (ev.keycode == 'c')
             draw_square();
+        if (ev.keycode == 's')
+            gout.save("drawing.bmp");
     }
     return 0;
 }

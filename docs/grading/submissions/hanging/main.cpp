@@ -8,6 +8,7 @@ int main() {
     for (event ev; gin >> ev;) {
         if (ev.button == btn_left)
             gout << move_to(ev.pos_x, ev.pos_y) << color(255, 255, 255) << dot << refresh;
+        if (ev.keycode == 's') gout.save("drawing.bmp");
         if (ev.keycode == 'c') {
             // Clears the window pixel by pixel, but y never grows.
             gout << color(0, 0, 0);

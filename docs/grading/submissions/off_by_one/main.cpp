@@ -15,5 +15,7 @@ int main() {
             gout << move_to(ev.pos_x, ev.pos_y) << color(255, 255, 255) << dot << refresh;
         else if (ev.type == ev_key && ev.keycode == 'c')
             square();
+        else if (ev.type == ev_key && ev.keycode == 's')
+            gout.save("drawing.bmp");
     }
 }
