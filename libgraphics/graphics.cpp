@@ -1,9 +1,12 @@
 #include "graphics.hpp"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -169,14 +172,140 @@ bool fits(unsigned width, unsigned height) {
     return width > 0 && height > 0 && width <= max_side && height <= max_side;
 }
 
+// At most one tick waits in SDL's queue: the callback pushes one only when none is waiting, and
+// otherwise just moves the waiting one's time on. Reading the tick takes the latest time.
+constexpr std::int64_t no_tick = -1;
+std::atomic<std::int64_t> waiting_tick{no_tick};
+
 Uint32 timer_event(Uint32 interval, void*) {
+    const Uint32 now = SDL_GetTicks();
+    if (waiting_tick.exchange(now) != no_tick) return interval;
     SDL_Event ev = {};
     ev.type = SDL_USEREVENT;
-    ev.user.code = static_cast<int>(SDL_GetTicks());
+    ev.user.code = static_cast<int>(now);
     ev.user.data1 = nullptr;
     ev.user.data2 = nullptr;
-    SDL_PushEvent(&ev);
+    if (SDL_PushEvent(&ev) != 0) {
+        // No tick waits after all; the next one tries again.
+        std::int64_t mine = now;
+        waiting_tick.compare_exchange_strong(mine, no_tick);
+    }
     return interval;
+}
+
+int take_tick_time(const SDL_Event& se) {
+    const std::int64_t latest = waiting_tick.exchange(no_tick);
+    return latest == no_tick ? se.user.code : static_cast<int>(static_cast<Uint32>(latest));
+}
+
+// Input from the window system, taken from SDL as it pumps it (on the reading thread). SDL's own
+// queue holds 128 events and drops the rest, a window close included; this one holds far more.
+class input_backlog {
+public:
+    // False, and the event is dropped, when the backlog is full.
+    bool push(const SDL_Event& e) {
+        if (count == capacity) return false;
+        slots[(first + count) % capacity] = e;
+        ++count;
+        return true;
+    }
+    bool pop(SDL_Event& e) {
+        if (count == 0) return false;
+        e = slots[first];
+        first = (first + 1) % capacity;
+        --count;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t capacity = 1 << 14;
+    SDL_Event slots[capacity] = {};
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+// Constant-initialised, so input can arrive before this file's own initialisation has run.
+input_backlog backlog;
+bool window_closed = false;
+volatile std::sig_atomic_t stop_signal = 0;
+bool display_lost = false;
+
+// Keeps what wait_event delivers and notes a close; SDL's queue gets none of it.
+int SDLCALL take_window_input(const SDL_Event* e) {
+    switch (e->type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        backlog.push(*e);
+        break;
+    case SDL_QUIT:
+        window_closed = true;
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// The first SIGINT or SIGTERM asks the reader to stop; a second one, not yet read, acts as if
+// the library had not been there.
+extern "C" void note_stop_signal(int sig) {
+    if (stop_signal) {
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+        return;
+    }
+    stop_signal = 1;
+}
+
+// Left alone when the program has its own handling. Done before SDL starts, which then leaves
+// them alone too.
+void take_stop_signals() {
+    for (const int sig : {SIGINT, SIGTERM}) {
+        struct sigaction current = {};
+        if (sigaction(sig, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+        struct sigaction mine = {};
+        mine.sa_handler = note_stop_signal;
+        sigemptyset(&mine.sa_mask);
+        mine.sa_flags = SA_RESTART;
+        sigaction(sig, &mine, nullptr);
+    }
+}
+
+// Xlib ends the process when the display goes away; SDL's shutdown at exit would then wait on
+// the dead connection for ever. Xlib is reached only if SDL has loaded it.
+struct _XDisplay;
+using io_error_handler = int (*)(_XDisplay*);
+io_error_handler xlib_io_error_handler = nullptr;
+
+int note_display_lost(_XDisplay* display) {
+    display_lost = true;
+    if (xlib_io_error_handler) return xlib_io_error_handler(display);
+    std::exit(1);
+}
+
+void watch_display() {
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!xlib) return;
+    using setter = io_error_handler (*)(io_error_handler);
+    if (auto* set = reinterpret_cast<setter>(dlsym(xlib, "XSetIOErrorHandler"))) {
+        xlib_io_error_handler = set(note_display_lost);
+    }
+    dlclose(xlib);
+}
+
+// The next SDL event for the reader: SDL's own queue first (timer ticks, events the program
+// pushed; easel-replay serves its script there), then the window's input. Polls the way SDL's
+// own wait does, so that a close or a signal is seen within 10 ms. False once either came.
+bool next_sdl_event(SDL_Event& se) {
+    for (;;) {
+        const bool polled = SDL_PollEvent(&se) != 0;
+        if (window_closed || stop_signal) return false;
+        if (polled || backlog.pop(se)) return true;
+        SDL_Delay(10);
+    }
 }
 
 // SDL delivers positions as unsigned 16-bit values that may encode negative numbers and may lie
@@ -191,6 +320,37 @@ void fill_position(event& ev, Uint16 raw_x, Uint16 raw_y) {
     const SDL_Surface* screen = SDL_GetVideoSurface();
     ev.pos_x = window_position(raw_x, screen ? screen->w : 0);
     ev.pos_y = window_position(raw_y, screen ? screen->h : 0);
+}
+
+// Fills ev from an SDL event the program is given; false for one it is not.
+bool fill_record(const SDL_Event& se, event& ev) {
+    switch (se.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        // A key without a code is swallowed and leaves no trace in the record.
+        const int keycode = mkkeycode(se.key.keysym.sym, se.key.keysym.unicode);
+        if (keycode == 0) return false;
+        ev.type = ev_key;
+        ev.keycode = se.type == SDL_KEYUP ? -keycode : keycode;
+        return true;
+    }
+    case SDL_MOUSEMOTION:
+        ev.type = ev_mouse;
+        fill_position(ev, se.motion.x, se.motion.y);
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        ev.type = ev_mouse;
+        ev.button = se.button.state == SDL_RELEASED ? -se.button.button : se.button.button;
+        fill_position(ev, se.button.x, se.button.y);
+        return true;
+    case SDL_USEREVENT:
+        ev.type = ev_timer;
+        ev.time = take_tick_time(se);
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace
@@ -392,12 +552,17 @@ groutput& groutput::instance() {
 }
 
 groutput::groutput() {
+    take_stop_signals();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) std::_Exit(1);
     SDL_EnableUNICODE(1);
+    SDL_SetEventFilter(take_window_input);
+    watch_display();
     attach(nullptr);
 }
 
-groutput::~groutput() { SDL_Quit(); }
+groutput::~groutput() {
+    if (!display_lost) SDL_Quit();
+}
 
 bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
     const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
@@ -414,8 +579,6 @@ void groutput::refresh() {
     if (buf) SDL_Flip(buf);
 }
 
-groutput& gout = groutput::instance();
-
 // ---------------------------------------------------------------------------------------------
 // grinput
 // ---------------------------------------------------------------------------------------------
@@ -431,47 +594,13 @@ grinput::operator void const*() const { return quit ? nullptr : this; }
 
 grinput& grinput::wait_event(event& ev) {
     ev = nullev;
-    if (quit) return *this;
     SDL_Event se;
-    for (bool got = false; !got;) {
-        if (!SDL_WaitEvent(&se)) {
+    while (!quit) {
+        if (!next_sdl_event(se)) {
             quit = true;
-            return *this;
-        }
-        switch (se.type) {
-        case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-            // A key without a code is swallowed and leaves no trace in the record.
-            const int keycode = mkkeycode(se.key.keysym.sym, se.key.keysym.unicode);
-            got = keycode != 0;
-            if (got) {
-                ev.type = ev_key;
-                ev.keycode = se.type == SDL_KEYUP ? -keycode : keycode;
-            }
-            break;
-        }
-        case SDL_MOUSEMOTION:
-            ev.type = ev_mouse;
-            fill_position(ev, se.motion.x, se.motion.y);
-            got = true;
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            ev.type = ev_mouse;
-            ev.button = se.button.state == SDL_RELEASED ? -se.button.button : se.button.button;
-            fill_position(ev, se.button.x, se.button.y);
-            got = true;
-            break;
-        case SDL_QUIT:
+        } else if (se.type == SDL_QUIT) {
             quit = true;
-            got = true;
-            break;
-        case SDL_USEREVENT:
-            ev.type = ev_timer;
-            ev.time = se.user.code;
-            got = true;
-            break;
-        default:
+        } else if (fill_record(se, ev)) {
             break;
         }
     }
@@ -485,8 +614,6 @@ void grinput::timer(int wait) {
     }
     if (wait > 0) timer_id = SDL_AddTimer(static_cast<Uint32>(wait), timer_event, nullptr);
 }
-
-grinput& gin = grinput::instance();
 
 // ---------------------------------------------------------------------------------------------
 // Typed text

@@ -135,7 +135,8 @@ public:
     bool open(unsigned width, unsigned height, bool fullscreen = false);
     // Presents everything drawn since the last refresh.
     void refresh() override;
-    // Shuts SDL down at process exit.
+    // Shuts SDL down at process exit, unless the display has gone away (shutting down would then
+    // wait on it for ever).
     virtual ~groutput();
 
     groutput(const groutput&) = delete;
@@ -145,7 +146,9 @@ private:
     groutput();
 };
 
-extern groutput& gout;
+// Bound before any object defined after this header in any file, so gout can be used from
+// static initialisers; the screen (and SDL) starts on first use, once.
+inline groutput& gout = groutput::instance();
 
 // ---------------------------------------------------------------------------------------------
 // Input: keyboard, mouse and timer as one record, read with gin >> ev.
@@ -210,7 +213,7 @@ struct event {
     int pos_x;    // mouse column in the window (mouse events)
     int pos_y;    // mouse row in the window (mouse events)
     int button;   // button_t, negative for a release; 0 for motion and other events
-    int time;     // milliseconds since start when a timer tick fired (timer events only)
+    int time;     // milliseconds since start when the (latest) timer tick fired (timer events only)
     int type;     // event_type
 };
 
@@ -218,13 +221,16 @@ class grinput {
 public:
     static grinput& instance();
 
-    // Waits for the next key, mouse or timer event and fills ev. Once the window has been
-    // closed it returns at once with ev all zero.
+    // Waits for the next key, mouse or timer event and fills ev. Closing the window, SIGINT and
+    // SIGTERM end the stream at the next read, ahead of any input still waiting; from then on it
+    // returns at once with ev all zero. A second SIGINT or SIGTERM before that read ends the program.
     grinput& wait_event(event& ev);
-    // False once the window has been closed.
+    // False once the window has been closed (or a stop signal has been read).
     operator void const*() const;
     // Timer events every wait milliseconds from now on; wait <= 0 stops them. SDL rounds the period
-    // up to a multiple of 10 ms: timer(15) ticks every 20 ms.
+    // up to a multiple of 10 ms: timer(15) ticks every 20 ms. Ticks never pile up: at most one waits
+    // to be read, and a program slower than its timer gets, in that one, the time of the latest tick
+    // that fired before the read.
     void timer(int wait);
 
     grinput(const grinput&) = delete;
@@ -235,7 +241,7 @@ private:
     bool quit;
 };
 
-extern grinput& gin;
+inline grinput& gin = grinput::instance();
 
 inline grinput& operator>>(grinput& inp, event& ev) { return inp.wait_event(ev); }
 
