@@ -277,6 +277,10 @@ TEST(Start, ExitsWithStatusOneAndSilentlyWhenSdlCannotStart) {
     EXPECT_EQ(printed, "");
 }
 
+TEST(Start, ScreenAndInputServeGlobalsInitialisedBeforeTheLibrary) {
+    EXPECT_EQ(std::system("'" EASEL_STATIC_INIT_PROGRAM "'"), 0);
+}
+
 TEST(Start, AProgramOfItsOwnDrawsExactlyItsLine) {
     const std::string path = ::testing::TempDir() + "easel-first-program.bmp";
     const std::string command = "'" EASEL_TEST_PROGRAM "' '" + path + "'";

@@ -1,6 +1,9 @@
 // Event records as read from gin, fed through SDL's real event queue, and the timer.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -231,5 +234,68 @@ TEST_F(Input, NewPeriodReplacesTheOld) {
     const int first = next().time;
     const int second = next().time;
     EXPECT_GE(second - first, 90);  // a single 10 ms timer would tick ten times as often
+    gin.timer(0);
+}
+
+// Ticks a program does not read in time merge into one, which carries the latest time.
+TEST_F(Input, TicksDoNotPileUpBehindASlowReader) {
+    gin.timer(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int slept_until = static_cast<int>(SDL_GetTicks());
+    push(motion(7, 7));
+    const record tick = next();
+    EXPECT_EQ(tick.type, ev_timer);
+    EXPECT_GE(tick.time, slept_until - 100);
+    EXPECT_EQ(next(), motion_at(7, 7));
+    gin.timer(0);
+}
+
+// A stop signal ends the stream at the next read, ahead of a full queue.
+TEST_F(Input, SigtermEndsTheStreamAheadOfWaitingInput) {
+    for (SDL_Event e = motion(1, 1); SDL_PushEvent(&e) == 0;) {
+    }
+    ASSERT_EQ(raise(SIGTERM), 0);
+    EXPECT_EQ(next(), (record{0, 0, 0, 0, 0, 0}));
+    EXPECT_FALSE(gin);
+}
+
+TEST_F(Input, SigtermWakesAWaitingReader) {
+    std::thread sender([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        kill(getpid(), SIGTERM);
+    });
+    next();
+    EXPECT_FALSE(gin);
+    sender.join();
+}
+
+long resident_pages() {
+    long size = 0, resident = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm) {
+        if (std::fscanf(statm, "%ld %ld", &size, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return resident;
+}
+
+// 100,000 events pushed from another thread as fast as SDL takes them, ticks every millisecond,
+// and a reader that takes 5 ms an event: the quit pushed last still ends the stream.
+TEST_F(Input, AFloodOfEventsAndTicksEndsWithTheQuitPushedLast) {
+    gin.timer(1);
+    std::thread sender([] {
+        for (int i = 0; i < 100000; ++i) {
+            SDL_Event e = i % 2 ? motion(static_cast<Uint16>(i % 200), 3) : key(SDL_KEYDOWN, SDLK_UP, 0);
+            SDL_PushEvent(&e);
+        }
+        SDL_Event quit = quit_event();
+        while (SDL_PushEvent(&quit) != 0) std::this_thread::yield();
+    });
+    const long resident_before = resident_pages();
+    int reads = 0;
+    for (event ev; gin >> ev; ++reads) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    sender.join();
+    EXPECT_GT(reads, 0);
+    EXPECT_LT(resident_pages() - resident_before, 256) << "pages resident after the flood";
     gin.timer(0);
 }
