@@ -3,6 +3,7 @@
 import os
 import queue
 import select
+import signal
 import subprocess
 import tempfile
 import threading
@@ -146,8 +147,8 @@ class XServer:
     def xdotool(self, *arguments):
         self.run("xdotool", *(str(argument) for argument in arguments))
 
-    def start(self, name, read_output=False):
-        program = Program(self, name, read_output)
+    def start(self, name, read_output=False, arguments=()):
+        program = Program(self, name, read_output, arguments)
         self.programs.append(program)
         return program
 
@@ -155,7 +156,7 @@ class XServer:
 class Program:
     """One of the built programs, running on the server with SDL's X11 driver chosen explicitly."""
 
-    def __init__(self, server, name, read_output):
+    def __init__(self, server, name, read_output, arguments):
         self.server = server
         self.name = name
         self.log = tempfile.TemporaryFile()
@@ -167,8 +168,10 @@ class Program:
         # window manager SDL focuses its window itself and drops a click that it handles within 10 ms of
         # that focus, unless told to let it through; a person is never that fast.
         env = dict(server.env, SDL_VIDEODRIVER="x11", SDL_MOUSE_FOCUS_CLICKTHROUGH="1")
-        self.process = subprocess.Popen([path], env=env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE if read_output else self.log, stderr=self.log)
+        # SIGINT as a terminal sends it, even where the tests run with it ignored.
+        self.process = subprocess.Popen([path, *arguments], env=env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE if read_output else self.log, stderr=self.log,
+                                        preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         if read_output:
             threading.Thread(target=self._collect_lines, daemon=True).start()
 
@@ -200,10 +203,10 @@ class Program:
         """
         def probe():
             self.ensure_running()
-            found = self.server.try_run("xdotool", "search", "--onlyvisible", "--class", f"^{self.name}$")
+            found = self.server.try_run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid))
             windows = found.stdout.split()
             if len(windows) != 1:
-                raise NotYet(f"{len(windows)} visible windows of class {self.name}")
+                raise NotYet(f"{len(windows)} visible windows of {self.name}")
             window = Window(self, int(windows[0]))
             try:
                 geometry = window.geometry()

@@ -1,0 +1,133 @@
+"""A slow program ends when asked: a window close, SIGINT and SIGTERM within a second, and a lost
+display within two seconds, however far its reading lags behind its timer and the mouse."""
+
+import signal
+import statistics
+import threading
+import time
+
+from xsession import EXIT_TIMEOUT, Failure, XServer
+
+SLOW_READER = "e2e_slow_reader"  # the timer every millisecond, 20 ms to handle each event
+WINDOW = 200
+RUNS = 20
+STOP_LIMIT = 1.0
+LOST_DISPLAY_LIMIT = 2.0
+LOST_DISPLAY_RUNS = 3
+# A library whose queue fills with ticks would by now need more than STOP_LIMIT to reach a close.
+BACKLOG_TIME = 3.0
+MOUSE_TIME = 0.5
+MOVES_PER_CALL = 100
+
+
+def exit_times(running, stop, what):
+    """Stops each (program, window) with stop(program, window); returns the seconds each took to exit."""
+    programs = [program for program, _ in running]
+    ended = {}
+
+    def watch(program):
+        program.process.wait()
+        ended[program] = time.monotonic()
+
+    watchers = [threading.Thread(target=watch, args=(program,), daemon=True) for program in programs]
+    for watcher in watchers:
+        watcher.start()
+    sent = {}
+    for program, window in running:
+        sent[program] = time.monotonic()
+        stop(program, window)
+    deadline = time.monotonic() + EXIT_TIMEOUT
+    for watcher in watchers:
+        watcher.join(max(0.0, deadline - time.monotonic()))
+    running = [program for program in programs if program not in ended]
+    if running:
+        raise Failure(f"{len(running)} of {len(programs)} slow readers still ran {EXIT_TIMEOUT:.1f} s after {what}")
+    return [ended[program] - sent[program] for program in programs]
+
+
+def expect_quick(times, limit, what):
+    print(f"      {what}: median {statistics.median(times) * 1000:.0f} ms, worst {max(times) * 1000:.0f} ms, "
+          f"{len(times)} runs")
+    if max(times) > limit:
+        raise Failure(f"{what}: the slowest exit took {max(times):.2f} s, more than {limit:.1f} s")
+
+
+def expect_status(programs, wanted, what):
+    statuses = [program.process.returncode for program in programs]
+    if not all(wanted(status) for status in statuses):
+        raise Failure(f"exit statuses after {what}: {statuses}")
+
+
+def close_window(_, window):
+    window.server.fail_on(window.wm("close", str(window.id)))
+
+
+def send(signal_number):
+    return lambda program, _: program.process.send_signal(signal_number)
+
+
+def start_slow_reader(server):
+    program = server.start(SLOW_READER)
+    return program, program.wait_for_window(WINDOW, WINDOW)
+
+
+def stop_check(stop, what):
+    """RUNS slow readers at once, each left to fall behind for a while, then stopped one after another."""
+    def check(bin_dir):
+        with XServer(bin_dir) as server:
+            programs = [server.start(SLOW_READER) for _ in range(RUNS)]
+            running = [(program, program.wait_for_window(WINDOW, WINDOW)) for program in programs]
+            time.sleep(BACKLOG_TIME)
+            times = exit_times(running, stop, what)
+            expect_status(programs, lambda status: status == 0, what)
+            expect_quick(times, STOP_LIMIT, what)
+    return check
+
+
+def move_mouse(window, stop):
+    """Sweeps the pointer to and fro across the window until stop is set."""
+    steps = [(step * 2 % WINDOW, WINDOW - 1 - step * 2 % WINDOW) for step in range(MOVES_PER_CALL)]
+    arguments = [word for x, y in steps for word in ("mousemove", "--window", window.id, x, y)]
+    while not stop.is_set():
+        # The window goes once the close is read.
+        if window.server.try_run("xdotool", *map(str, arguments)).returncode != 0:
+            return
+
+
+def check_close_with_mouse_moving(bin_dir):
+    what = "a window close with the mouse moving"
+    times = []
+    with XServer(bin_dir) as server:
+        for _ in range(RUNS):
+            program, window = start_slow_reader(server)
+            stop_moving = threading.Event()
+            mover = threading.Thread(target=move_mouse, args=(window, stop_moving), daemon=True)
+            mover.start()
+            time.sleep(MOUSE_TIME)
+            try:
+                times += exit_times([(program, window)], close_window, what)
+            finally:
+                stop_moving.set()
+                mover.join()
+            expect_status([program], lambda status: status == 0, what)
+    expect_quick(times, STOP_LIMIT, what)
+
+
+def check_lost_display(bin_dir):
+    what = "the X server was killed"
+    times = []
+    for _ in range(LOST_DISPLAY_RUNS):
+        with XServer(bin_dir) as server:
+            program, window = start_slow_reader(server)
+            times += exit_times([(program, window)], lambda *_: server.process.kill(), what)
+            expect_status([program], lambda status: status != 0, what)
+    expect_quick(times, LOST_DISPLAY_LIMIT, what)
+
+
+CHECKS = {
+    "stop_by_close": stop_check(close_window, "a window close"),
+    "stop_by_close_mouse_moving": check_close_with_mouse_moving,
+    "stop_by_sigint": stop_check(send(signal.SIGINT), "SIGINT"),
+    "stop_by_sigterm": stop_check(send(signal.SIGTERM), "SIGTERM"),
+    "stop_by_lost_display": check_lost_display,
+}
