@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <utility>
 
 #include "charset.hpp"
 #include "keytbl.hpp"
@@ -302,7 +303,8 @@ void watch_display() {
 bool next_sdl_event(SDL_Event& se) {
     for (;;) {
         const bool polled = SDL_PollEvent(&se) != 0;
-        if (window_closed || stop_signal) return false;
+        // The close is taken by the read it ends.
+        if (std::exchange(window_closed, false) || stop_signal) return false;
         if (polled || backlog.pop(se)) return true;
         SDL_Delay(10);
     }

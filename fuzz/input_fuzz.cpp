@@ -1,0 +1,193 @@
+// Feeds arbitrary SDL event sequences through gin: pushed into SDL's queue as a program's own
+// thread would, or handed to the library's event filter as SDL's pump hands over window input,
+// with the timer started and stopped in between and quits anywhere. Every read must return with a
+// record that fits its type, and once the stream has ended every read gives all zeros.
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <type_traits>
+
+#include "graphics.hpp"
+
+using namespace easel;
+
+namespace {
+
+constexpr int window_size = 200;
+// Window input handed over per input stays far below what the library keeps, so every pad and
+// the marker fit.
+constexpr int max_steps = 4096;
+// The button of the marker that ends each input's events; the fuzzed events never carry it.
+constexpr Uint8 marker_button = 77;
+
+class input {
+public:
+    input(const std::uint8_t* data, std::size_t size) : data_(data), left_(size) {}
+    bool empty() const { return left_ == 0; }
+    std::uint8_t byte() {
+        if (left_ == 0) return 0;
+        --left_;
+        return *data_++;
+    }
+    Uint16 word() { return static_cast<Uint16>(byte() << 8 | byte()); }
+    int number() {
+        std::uint32_t raw = 0;
+        for (int i = 0; i < 4; ++i) raw = raw << 8 | byte();
+        return static_cast<int>(raw);
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t left_;
+};
+
+void require(bool holds) {
+    if (!holds) std::abort();
+}
+
+// The stream ends for good at a quit; between runs the fuzzer opens it again through the one flag
+// that holds that state.
+void reopen() {
+    static_assert(std::is_standard_layout_v<grinput> && sizeof(grinput) == sizeof(bool));
+    *reinterpret_cast<bool*>(&gin) = false;
+}
+
+Uint8 any_button(input& in) {
+    const Uint8 b = in.byte();
+    return b == marker_button ? b + 1 : b;
+}
+
+// Any event of any type the library may meet (all but the window manager's, which carries a
+// pointer SDL owns), every field from the input.
+SDL_Event any_event(input& in) {
+    static constexpr Uint8 types[] = {SDL_ACTIVEEVENT,     SDL_KEYDOWN,       SDL_KEYUP,        SDL_MOUSEMOTION,
+                                      SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_JOYAXISMOTION, SDL_JOYBUTTONDOWN,
+                                      SDL_QUIT,            SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE,  SDL_USEREVENT,
+                                      SDL_USEREVENT + 5,   SDL_NOEVENT};
+    SDL_Event e = {};
+    e.type = types[in.byte() % std::size(types)];
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        e.key.state = in.byte();
+        e.key.keysym.scancode = in.byte();
+        e.key.keysym.sym = static_cast<SDLKey>(in.word() % 512);  // every value the enum holds
+        e.key.keysym.mod = static_cast<SDLMod>(in.word());
+        e.key.keysym.unicode = in.word();
+        break;
+    case SDL_MOUSEMOTION:
+        e.motion.state = in.byte();
+        e.motion.x = in.word();
+        e.motion.y = in.word();
+        e.motion.xrel = static_cast<Sint16>(in.word());
+        e.motion.yrel = static_cast<Sint16>(in.word());
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        e.button.button = any_button(in);
+        e.button.state = in.byte();
+        e.button.x = in.word();
+        e.button.y = in.word();
+        break;
+    case SDL_USEREVENT:
+        e.user.code = in.number();
+        break;
+    default:
+        e.active.gain = in.byte();
+        e.active.state = in.byte();
+        break;
+    }
+    return e;
+}
+
+bool zero(const event& ev) {
+    return ev.keycode == 0 && ev.pos_x == 0 && ev.pos_y == 0 && ev.button == 0 && ev.time == 0 && ev.type == 0;
+}
+
+void check_record(const event& ev) {
+    const bool on_window = ev.pos_x >= 0 && ev.pos_x < window_size && ev.pos_y >= 0 && ev.pos_y < window_size;
+    switch (ev.type) {
+    case ev_key:
+        require(ev.keycode != 0 && ev.pos_x == 0 && ev.pos_y == 0 && ev.button == 0 && ev.time == 0);
+        break;
+    case ev_mouse:
+        require(ev.keycode == 0 && on_window && ev.time == 0);
+        break;
+    case ev_timer:
+        require(ev.keycode == 0 && ev.pos_x == 0 && ev.pos_y == 0 && ev.button == 0);
+        break;
+    default:
+        require(false);
+    }
+}
+
+// Reads one event; an ended stream must stay ended and zero, and is then opened again. Never
+// blocks while window input waits, as the marker or a pad handed over before the read does.
+event read_one() {
+    event ev;
+    gin >> ev;
+    if (gin) {
+        check_record(ev);
+        return ev;
+    }
+    require(zero(ev));
+    gin >> ev;
+    require(!gin && zero(ev));
+    reopen();
+    return ev;
+}
+
+// Takes everything this input left behind, up to a marker handed over last.
+void drain(SDL_EventFilter take_window_input) {
+    gin.timer(0);
+    SDL_Event marker = {};
+    marker.type = SDL_MOUSEBUTTONDOWN;
+    marker.button.button = marker_button;
+    marker.button.state = SDL_PRESSED;
+    take_window_input(&marker);
+    for (event ev = read_one(); !(ev.type == ev_mouse && ev.button == marker_button); ev = read_one()) {
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (!gout.open(window_size, window_size)) std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const SDL_EventFilter take_window_input = SDL_GetEventFilter();
+    require(take_window_input != nullptr);
+    input in(data, size);
+    for (int step = 0; !in.empty() && step < max_steps; ++step) {
+        switch (in.byte() % 5) {
+        case 0: {
+            SDL_Event e = any_event(in);
+            SDL_PushEvent(&e);
+            break;
+        }
+        case 1: {
+            const SDL_Event e = any_event(in);
+            take_window_input(&e);
+            break;
+        }
+        case 2:
+            gin.timer(static_cast<int>(in.byte() % 24) - 4);
+            break;
+        default: {
+            SDL_Event pad = {};
+            pad.type = SDL_MOUSEMOTION;
+            pad.motion.x = in.word();
+            pad.motion.y = in.word();
+            take_window_input(&pad);
+            read_one();
+            break;
+        }
+        }
+    }
+    drain(take_window_input);
+    return 0;
+}
