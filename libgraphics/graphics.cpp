@@ -15,6 +15,9 @@
 #include "charset.hpp"
 #include "keytbl.hpp"
 
+// Xlib's display, by the name Xlib gives it, for the type of its I/O error handler.
+struct _XDisplay;
+
 namespace easel {
 namespace {
 
@@ -228,7 +231,9 @@ private:
 // Constant-initialised, so input can arrive before this file's own initialisation has run.
 input_backlog backlog;
 bool window_closed = false;
-volatile std::sig_atomic_t stop_signal = 0;
+// Set from a signal handler, on whichever thread takes the signal.
+std::atomic<bool> stop_signal{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "signal handlers may only touch lock-free atomics");
 bool display_lost = false;
 
 // Keeps what wait_event delivers and notes a close; SDL's queue gets none of it.
@@ -250,15 +255,13 @@ int SDLCALL take_window_input(const SDL_Event* e) {
     return 0;
 }
 
-// The first SIGINT or SIGTERM asks the reader to stop; a second one, not yet read, acts as if
-// the library had not been there.
+// The first SIGINT or SIGTERM asks the reader to stop; a second one before that read ends the
+// program, as if the library did not handle them.
 extern "C" void note_stop_signal(int sig) {
-    if (stop_signal) {
+    if (stop_signal.exchange(true)) {
         std::signal(sig, SIG_DFL);
         std::raise(sig);
-        return;
     }
-    stop_signal = 1;
 }
 
 // Left alone when the program has its own handling. Done before SDL starts, which then leaves
@@ -277,7 +280,6 @@ void take_stop_signals() {
 
 // Xlib ends the process when the display goes away; SDL's shutdown at exit would then wait on
 // the dead connection for ever. Xlib is reached only if SDL has loaded it.
-struct _XDisplay;
 using io_error_handler = int (*)(_XDisplay*);
 io_error_handler xlib_io_error_handler = nullptr;
 

@@ -222,8 +222,9 @@ public:
     static grinput& instance();
 
     // Waits for the next key, mouse or timer event and fills ev. Closing the window, SIGINT and
-    // SIGTERM end the stream at the next read, ahead of any input still waiting; from then on it
-    // returns at once with ev all zero. A second SIGINT or SIGTERM before that read ends the program.
+    // SIGTERM (unless the program handles them itself) end the stream at the next read, ahead of
+    // any input still waiting; from then on it returns at once with ev all zero. A second SIGINT
+    // or SIGTERM before that read ends the program.
     grinput& wait_event(event& ev);
     // False once the window has been closed (or a stop signal has been read).
     operator void const*() const;
@@ -241,6 +242,7 @@ private:
     bool quit;
 };
 
+// Bound like gout.
 inline grinput& gin = grinput::instance();
 
 inline grinput& operator>>(grinput& inp, event& ev) { return inp.wait_event(ev); }
