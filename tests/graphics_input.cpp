@@ -250,6 +250,18 @@ TEST_F(Input, TicksDoNotPileUpBehindASlowReader) {
     gin.timer(0);
 }
 
+// Window input reaches the library through SDL's event filter as SDL pumps it; far more of it
+// than SDL's queue holds is kept, in order.
+TEST_F(Input, WindowInputBeyondSdlsQueueKeepsItsOrder) {
+    const SDL_EventFilter take_window_input = SDL_GetEventFilter();
+    ASSERT_NE(take_window_input, nullptr);
+    for (int i = 0; i < 1000; ++i) {
+        const SDL_Event e = motion(static_cast<Uint16>(i % 200), static_cast<Uint16>(i / 200));
+        take_window_input(&e);
+    }
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(next(), motion_at(i % 200, i / 200));
+}
+
 // A stop signal ends the stream at the next read, ahead of a full queue.
 TEST_F(Input, SigtermEndsTheStreamAheadOfWaitingInput_InFreshProcess) {
     if (!easel_test::in_fresh_process()) return;
