@@ -1,19 +1,19 @@
 // Reads events the way a slow program does: the timer ticks every millisecond and handling each
-// event takes the number of milliseconds given as the argument (20 without one). Exits 0 when
-// the stream ends.
+// event takes 20 ms. Prints "loop ended" when the stream ends, then exits 0.
 #include <chrono>
-#include <cstdlib>
+#include <cstdio>
 #include <thread>
 
 #include "graphics.hpp"
 
 using namespace easel;
 
-int main(int argc, char* argv[]) {
-    const int handling_ms = argc > 1 ? std::atoi(argv[1]) : 20;
+int main() {
     gout.open(200, 200);
     gin.timer(1);
     event ev;
-    while (gin >> ev) std::this_thread::sleep_for(std::chrono::milliseconds(handling_ms));
+    while (gin >> ev) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::puts("loop ended");
+    std::fflush(stdout);
     return 0;
 }

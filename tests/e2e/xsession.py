@@ -178,9 +178,11 @@ class Program:
     def _collect_lines(self):
         for line in self.process.stdout:
             self.lines.put(line.decode(errors="replace").rstrip("\n"))
+        self.lines.put(None)
 
     def next_line(self, timeout):
-        """The next line the program printed, or None when none comes within timeout seconds."""
+        """The next line the program printed, or None when none comes within timeout seconds or its
+        output has ended."""
         try:
             return self.lines.get(timeout=timeout)
         except queue.Empty:
