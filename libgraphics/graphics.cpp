@@ -237,7 +237,7 @@ static_assert(std::atomic<bool>::is_always_lock_free, "signal handlers may only 
 bool display_lost = false;
 
 // Keeps what wait_event delivers and notes a close; SDL's queue gets none of it.
-int SDLCALL take_window_input(const SDL_Event* e) {
+int take_window_input(const SDL_Event* e) {
     switch (e->type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:

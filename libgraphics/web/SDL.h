@@ -141,6 +141,7 @@ union SDL_Event {
     SDL_UserEvent user;
 };
 
+typedef int (*SDL_EventFilter)(const SDL_Event* event);
 typedef struct web_timer* SDL_TimerID;
 typedef Uint32 (*SDL_NewTimerCallback)(Uint32 interval, void* param);
 
@@ -169,7 +170,10 @@ SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
 int SDL_RWclose(SDL_RWops* context);
 int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst);
 
+int SDL_PollEvent(SDL_Event* event);
 int SDL_WaitEvent(SDL_Event* event);
+void SDL_SetEventFilter(SDL_EventFilter filter);
+void SDL_Delay(Uint32 ms);
 int SDL_PushEvent(SDL_Event* event);
 Uint32 SDL_GetTicks(void);
 SDL_TimerID SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void* param);

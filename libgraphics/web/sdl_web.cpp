@@ -331,8 +331,8 @@ int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst) {
     return freedst ? SDL_RWclose(dst) : 0;
 }
 
-// Queued events first (ticks among them), then due ticks one at a time, then sleep.
-int SDL_WaitEvent(SDL_Event* event) {
+// Queued events first (ticks among them), then due ticks one at a time.
+int SDL_PollEvent(SDL_Event* event) {
     for (;;) {
         auto& queue = state().queue;
         if (!queue.empty()) {
@@ -342,10 +342,20 @@ int SDL_WaitEvent(SDL_Event* event) {
             }
             return 1;
         }
-        if (fire_due_timer()) continue;
-        easel_web_sleep(easel_web_next_due());
+        if (!fire_due_timer()) return 0;
     }
 }
+
+int SDL_WaitEvent(SDL_Event* event) {
+    while (!SDL_PollEvent(event)) easel_web_sleep(easel_web_next_due());
+    return 1;
+}
+
+// The page's input reaches the queue directly; nothing pumps it through a filter.
+void SDL_SetEventFilter(SDL_EventFilter) {}
+
+// Input, a close and (with the manual clock) every advance end the sleep early.
+void SDL_Delay(Uint32 ms) { easel_web_sleep(easel_web_now() + ms); }
 
 int SDL_PushEvent(SDL_Event* event) { return event && push(*event) ? 0 : -1; }
 
