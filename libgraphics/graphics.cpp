@@ -278,6 +278,10 @@ void take_stop_signals() {
     }
 }
 
+#ifdef __EMSCRIPTEN__
+// A page has no display to lose, and loads no library at run time.
+void watch_display() {}
+#else
 // Xlib ends the process when the display goes away; SDL's shutdown at exit would then wait on
 // the dead connection for ever. Xlib is reached only if SDL has loaded it.
 using io_error_handler = int (*)(_XDisplay*);
@@ -298,6 +302,7 @@ void watch_display() {
     }
     dlclose(xlib);
 }
+#endif
 
 // The next SDL event for the reader: SDL's own queue first (timer ticks, events the program
 // pushed; easel-replay serves its script there), then the window's input. Polls the way SDL's
