@@ -3,11 +3,17 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <utility>
@@ -27,25 +33,31 @@ constexpr int charwidth = 8;
 constexpr int charheight = 17;
 constexpr int chardescent = 4;
 
-// SDL rectangles hold 16-bit coordinates; larger canvases could not be filled or copied exactly.
-constexpr unsigned max_side = 32767;
+// SDL keeps a row's length in bytes in 16 bits, and rectangle positions in signed 16 bits.
+constexpr unsigned max_width = 65535 / 4;
+constexpr unsigned max_height = 32767;
 
 SDL_TimerID timer_id = nullptr;
 const event nullev = {};
 
-// Locks the surface for direct pixel access where SDL requires it.
+// Locks the surface for direct pixel access where SDL requires it; false when the pixels cannot
+// be reached, and then nothing may be drawn.
 class pixel_access {
 public:
-    explicit pixel_access(SDL_Surface* s) : surface(s), locked(SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0) {}
+    explicit pixel_access(SDL_Surface* s)
+        : surface(s), locked(SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0),
+          usable((locked || !SDL_MUSTLOCK(s)) && s->pixels != nullptr) {}
     ~pixel_access() {
         if (locked) SDL_UnlockSurface(surface);
     }
     pixel_access(const pixel_access&) = delete;
     pixel_access& operator=(const pixel_access&) = delete;
+    explicit operator bool() const { return usable; }
 
 private:
     SDL_Surface* surface;
     bool locked;
+    bool usable;
 };
 
 Uint32& pixel(SDL_Surface* screen, int x, int y) {
@@ -173,7 +185,80 @@ void copy_within(SDL_Surface* s, const SDL_Rect& sr, const SDL_Rect& tr) {
 }
 
 bool fits(unsigned width, unsigned height) {
-    return width > 0 && height > 0 && width <= max_side && height <= max_side;
+    return width > 0 && height > 0 && width <= max_width && height <= max_height;
+}
+
+// The surface is what every drawing assumes: the size asked for, rows long enough for it, and
+// 32-bit pixels 0x00RRGGBB.
+bool as_asked(const SDL_Surface* s, unsigned width, unsigned height) {
+    const SDL_PixelFormat* f = s->format;
+    return s->w == static_cast<int>(width) && s->h == static_cast<int>(height) && s->pitch >= 4 * s->w &&
+           f->BytesPerPixel == 4 && f->Rmask == 0xFF0000u && f->Gmask == 0xFF00u && f->Bmask == 0xFFu;
+}
+
+// Copies of a canvas share its off-screen surface through SDL's own reference count; the window's
+// surface is SDL's alone.
+SDL_Surface* share(SDL_Surface* s) {
+    if (s && s != SDL_GetVideoSurface()) ++s->refcount;
+    return s;
+}
+
+void release(SDL_Surface* s) {
+    if (s != SDL_GetVideoSurface()) SDL_FreeSurface(s);
+}
+
+// One axis of a copy, clipped to both surfaces the way SDL clips, but in full integer arithmetic:
+// the start in the source, the length and the start in the target. False when nothing is left.
+bool clip_span(long long& from, long long& length, long long& to, int source_size, int target_size) {
+    if (from < 0) {
+        length += from;
+        to -= from;
+        from = 0;
+    }
+    if (to < 0) {
+        length += to;
+        from -= to;
+        to = 0;
+    }
+    length = std::min({length, source_size - from, target_size - to});
+    return length > 0;
+}
+
+// The file a path names, through symbolic links, so that saving replaces the file and keeps the link.
+std::string followed(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    const std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+
+// Saving over a file that may not be written to is refused, as writing it in place would be.
+bool may_replace(const std::string& path) { return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0; }
+
+// A new empty file in the directory of path, made here so that no other file is overwritten;
+// empty when none could be made.
+std::string new_file_beside(const std::string& path) {
+    static unsigned serial = 0;
+    const std::string dir = path.substr(0, path.find_last_of('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name =
+            dir + ".easel-save-" + std::to_string(getpid()) + "-" + std::to_string(serial++) + ".part";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) return {};
+    }
+    return {};
+}
+
+// A file saved over keeps its permissions, as it would when written in place.
+bool keeps_mode_of(const std::string& target, const std::string& part) {
+    struct stat old;
+    if (stat(target.c_str(), &old) != 0) return true;
+    return chmod(part.c_str(), old.st_mode & 07777) == 0;
 }
 
 // At most one tick waits in SDL's queue: the callback pushes one only when none is waiting, and
@@ -372,10 +457,41 @@ canvas::canvas() : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(fa
 
 canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_cast<unsigned>(h)); }
 
+canvas::canvas(const canvas& other)
+    : pt_x(other.pt_x), pt_y(other.pt_y), buf(nullptr), draw_clr(other.draw_clr), transp(other.transp) {
+    attach_copy(share(other.buf));
+}
+
+canvas& canvas::operator=(const canvas& other) {
+    SDL_Surface* const old = buf;
+    pt_x = other.pt_x;
+    pt_y = other.pt_y;
+    attach_copy(share(other.buf));
+    draw_clr = other.draw_clr;
+    transp = other.transp;
+    release(old);
+    return *this;
+}
+
+// A copy of the window's canvas reaches the pixels through the surface each time: when the window
+// is opened again, SDL moves them.
+void canvas::attach_copy(SDL_Surface* surface) {
+    attach(surface);
+    if (surface && surface == SDL_GetVideoSurface()) view.pixels = nullptr;
+}
+
+canvas::~canvas() { release(buf); }
+
 bool canvas::open(unsigned width, unsigned height) {
-    attach(fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
-                                                      static_cast<int>(height), 32, 0, 0, 0, 0)
-                               : nullptr);
+    SDL_Surface* fresh = fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
+                                                                   static_cast<int>(height), 32, 0, 0, 0, 0)
+                                             : nullptr;
+    if (fresh && !as_asked(fresh, width, height)) {
+        SDL_FreeSurface(fresh);
+        fresh = nullptr;
+    }
+    release(buf);
+    attach(fresh);
     pt_x = static_cast<int>(width / 2);
     pt_y = static_cast<int>(height / 2);
     return buf != nullptr;
@@ -393,8 +509,8 @@ void canvas::attach(SDL_Surface* surface) {
 
 void canvas::draw_dot_locked() {
     if (!buf) return;
-    pixel_access access(buf);
-    pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
+    const pixel_access access(buf);
+    if (access) pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
 }
 
 void canvas::draw_line(int x, int y) { trace_line(x, y); }
@@ -405,6 +521,8 @@ void canvas::draw_line(int x, int y) { trace_line(x, y); }
 // without a test each.
 void canvas::trace_line(long long dx, long long dy) {
     if (!buf) return;
+    const pixel_access access(buf);
+    if (!access) return;
     const long long adx = dx < 0 ? -dx : dx;
     const long long ady = dy < 0 ? -dy : dy;
     const bool x_major = adx >= ady;
@@ -444,6 +562,9 @@ void canvas::trace_line(long long dx, long long dy) {
 }
 
 void canvas::draw_box(int x, int y) {
+    if (!buf) return;
+    const pixel_access access(buf);
+    if (!access) return;
     const int x0 = pt_x;
     const int y0 = pt_y;
     if (!move_point(x, y)) return;
@@ -453,7 +574,6 @@ void canvas::draw_box(int x, int y) {
     const int width = x > 0 ? x + 1 : 1 - x;
     const int top = y > 0 ? y0 : y0 + y;
     const int height = y > 0 ? y + 1 : 1 - y;
-    pixel_access access(buf);
     for (int row = top; row < top + height; ++row)
         std::fill_n(&pixel(buf, left, row), width, static_cast<Uint32>(draw_clr));
 }
@@ -483,7 +603,8 @@ void canvas::draw_cells(const std::string& str, bool as_utf8) {
     if (!buf) return;
     const int left = pt_x;
     if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return;
-    pixel_access access(buf);
+    const pixel_access access(buf);
+    if (!access) return;
     text_cells cells(str, as_utf8);
     for (int cell = 0; cells.next(cell);) {
         if (cell == '\n') {
@@ -519,34 +640,33 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
     if (y1 == -1) y1 = 0;
     if (x2 == -1) x2 = c.buf->w;
     if (y2 == -1) y2 = c.buf->h;
-    const auto within = [](long long start, long long size, int limit) {
-        return start >= 0 && size >= 0 && start + size <= limit;
-    };
-    if (c.transp && within(x1, x2, c.buf->w) && within(y1, y2, c.buf->h) && within(x3, x2, buf->w) &&
-        within(y3, y2, buf->h)) {
-        SDL_SetColorKey(c.buf, SDL_SRCCOLORKEY, 0);
-    }
-    SDL_Rect sr;
-    sr.x = static_cast<Sint16>(x1);
-    sr.y = static_cast<Sint16>(y1);
-    sr.w = static_cast<Uint16>(x2);
-    sr.h = static_cast<Uint16>(y2);
-    SDL_Rect tr;
-    tr.x = static_cast<Sint16>(x3);
-    tr.y = static_cast<Sint16>(y3);
-    tr.w = sr.w;
-    tr.h = sr.h;
+    if (c.transp) SDL_SetColorKey(c.buf, SDL_SRCCOLORKEY, 0);
+    long long sx = x1, sy = y1, width = x2, height = y2, tx = x3, ty = y3;
+    if (!clip_span(sx, width, tx, c.buf->w, buf->w) || !clip_span(sy, height, ty, c.buf->h, buf->h)) return;
+    // Clipped to surfaces that SDL can address, every value fits its rectangle field.
+    SDL_Rect sr = {static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(width),
+                   static_cast<Uint16>(height)};
+    SDL_Rect tr = {static_cast<Sint16>(tx), static_cast<Sint16>(ty), sr.w, sr.h};
     if (buf == c.buf)
         copy_within(buf, sr, tr);
     else
         SDL_BlitSurface(c.buf, &sr, buf, &tr);
 }
 
+// The picture goes to a new file beside the target, which takes the target's place only once it
+// is complete: a failed save leaves the old file as it was.
 bool canvas::save(const std::string& file) const {
     if (!buf) return false;
-    SDL_RWops* out = SDL_RWFromFile(file.c_str(), "wb");
-    if (!out) return false;
-    return SDL_SaveBMP_RW(buf, out, 1) == 0;
+    const std::string target = followed(file);
+    if (!may_replace(target)) return false;
+    const std::string part = new_file_beside(target);
+    if (part.empty()) return false;
+    SDL_RWops* out = SDL_RWFromFile(part.c_str(), "wb");
+    if (out && SDL_SaveBMP_RW(buf, out, 1) == 0 && keeps_mode_of(target, part) &&
+        std::rename(part.c_str(), target.c_str()) == 0)
+        return true;
+    std::remove(part.c_str());
+    return false;
 }
 
 void canvas::refresh() {}
@@ -570,13 +690,15 @@ groutput::groutput() {
 }
 
 groutput::~groutput() {
+    buf = nullptr;
     if (!display_lost) SDL_Quit();
 }
 
 bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
     const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
-    attach(fits(width, height) ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags)
-                               : nullptr);
+    SDL_Surface* screen =
+        fits(width, height) ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags) : nullptr;
+    attach(screen && as_asked(screen, width, height) ? screen : nullptr);
     pt_x = static_cast<int>(width / 2);
     pt_y = static_cast<int>(height / 2);
     // The video surface is not always handed back zeroed; programs rely on a black start.

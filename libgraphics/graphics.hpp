@@ -30,10 +30,14 @@ public:
     canvas();
     // An off-screen canvas of w x h pixels; see open.
     canvas(int w, int h);
+    // Copies share the surface, which is freed with the last canvas that uses it.
+    canvas(const canvas& other);
+    canvas& operator=(const canvas& other);
+    virtual ~canvas();
 
     // Off-screen surface of width x height pixels, black, pen at (width / 2, height / 2).
-    // False (and no surface) when the size is 0 or above 32767 or SDL refuses it.
-    // Copies of a canvas share its surface; surfaces are never freed.
+    // False (and no surface) when the size is 0, above 16383 wide or 32767 high, or SDL refuses it.
+    // The surface used before is given up.
     bool open(unsigned width, unsigned height);
 
     // Sets the pen colour to (r mod 256, g mod 256, b mod 256).
@@ -71,9 +75,9 @@ public:
     // Black pixels of this canvas are left out when another canvas copies from it (see blitfrom).
     void transparent(bool on);
     // Copies the rectangle (x1, y1, width x2, height y2) of c to (x3, y3) on this canvas. -1 in x1
-    // or y1 means 0, -1 in x2 or y2 the full width or height of c. Both rectangles are clipped to
-    // their canvases. If c is transparent and both rectangles lie wholly inside, black in c becomes
-    // see-through from then on, for every later copy from c.
+    // or y1 means 0, -1 in x2 or y2 the full width or height of c; any other negative width or height
+    // copies nothing. Both rectangles are clipped to their canvases. If c is transparent, black in c
+    // becomes see-through from then on, for this and every later copy from c.
     void blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3);
 
     // Writes the canvas to a BMP file; false if the file cannot be written.
@@ -119,6 +123,7 @@ private:
         std::ptrdiff_t stride;  // pixels from one row to the next
     } view;
     void attach(SDL_Surface* surface);
+    void attach_copy(SDL_Surface* surface);
     void draw_dot_locked();
 };
 
@@ -131,7 +136,8 @@ public:
     static groutput& instance();
 
     // Opens the window (full screen on request), black, pen at (width / 2, height / 2).
-    // False when no window could be made. May be called again; the pen colour is kept.
+    // False when no window could be made (as for canvases, at most 16383 x 32767). May be called
+    // again; the pen colour is kept.
     bool open(unsigned width, unsigned height, bool fullscreen = false);
     // Presents everything drawn since the last refresh.
     void refresh() override;

@@ -1,8 +1,10 @@
 // The pen and the drawing primitives of a canvas, on the window.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <dlfcn.h>
 #include <sys/wait.h>
+
+#include <climits>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,16 @@ image::picture picture_of(SDL_Surface* s) {
     return shown;
 }
 
+bool lock_fails = false;
+
 }  // namespace
+
+// The library's calls of SDL_LockSurface land here, so that a test can make them fail.
+int SDL_LockSurface(SDL_Surface* s) {
+    if (lock_fails) return -1;
+    static const auto sdl_lock = reinterpret_cast<int (*)(SDL_Surface*)>(dlsym(RTLD_NEXT, "SDL_LockSurface"));
+    return sdl_lock(s);
+}
 
 TEST(Window, OpensBlackWithPenCentredAndWhite) {
     SDL_Surface* screen = open_window(201, 101);
@@ -61,6 +72,9 @@ TEST(Window, ReopenKeepsColour) {
 }
 
 TEST(Window, RefusesSizesItCannotAddress) {
+    EXPECT_TRUE(gout.open(16383, 2));  // the widest row SDL can address
+    EXPECT_FALSE(gout.open(16384, 100));
+    EXPECT_FALSE(gout.open(20000, 100));
     EXPECT_FALSE(gout.open(0, 100));
     EXPECT_FALSE(gout.open(40000, 10));
     EXPECT_FALSE(gout.open(4294967295u, 4294967295u));
@@ -253,6 +267,16 @@ TEST(Save, WritesTheWindowAndRefusesAMissingDirectory) {
     std::remove(path.c_str());
     EXPECT_FALSE(gout.save("/nonexistent-easel-dir/x.bmp"));
     EXPECT_EQ(gout.x(), 12);
+}
+
+TEST(Lock, NothingIsDrawnWhenTheSurfaceCannotBeLocked) {
+    easel_test::probe_canvas c(40, 40);
+    c.surface()->offset = 1;  // SDL_MUSTLOCK holds
+    lock_fails = true;
+    c << dot << line(5, 5) << box(-3, 2) << text("x");
+    lock_fails = false;
+    c.surface()->offset = 0;
+    EXPECT_TRUE(lit_pixels(c.surface()).empty());
 }
 
 TEST(Refresh, KeepsTheSurfaceAcrossFlips) {
