@@ -1,8 +1,12 @@
-// Feeds arbitrary command sequences with arbitrary int arguments to canvases of arbitrary sizes:
-// nothing may read or write outside a surface, overflow, or crash.
+// Feeds arbitrary command sequences with arbitrary int and floating arguments to the window and to
+// canvases of arbitrary sizes, copies between them both ways, copies of canvases and saves: nothing
+// may read or write outside a surface, overflow, leak, or leave the pen outside its canvas.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include <SDL.h>
@@ -22,15 +26,36 @@ public:
         --left_;
         return *data_++;
     }
-    int number() {
-        // Mostly small values near the edges, sometimes any int at all.
-        const std::uint8_t kind = byte();
-        if (kind < 200) return static_cast<int>(kind) - 20;
-        std::uint32_t raw = 0;
-        for (int i = 0; i < 4; ++i) raw = raw << 8 | byte();
-        int value;
-        std::memcpy(&value, &raw, sizeof value);
+    template <typename T>
+    T raw() {
+        unsigned char bytes[sizeof(T)] = {};
+        for (auto& b : bytes) b = byte();
+        T value;
+        std::memcpy(&value, bytes, sizeof value);
         return value;
+    }
+    // Mostly small values near the edges, sometimes any int at all.
+    int number() {
+        const std::uint8_t kind = byte();
+        return kind < 200 ? static_cast<int>(kind) - 20 : raw<int>();
+    }
+    // Small values with fractions, the edges of the int range, and any double at all.
+    double real() {
+        static const double edges[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 2147483647.99, 2147483648.0,
+                                       -2147483648.99, -2147483649.0, 1e300, -0.99, 65535.5};
+        const std::uint8_t kind = byte();
+        if (kind < 200) return (static_cast<int>(kind) - 40) / 4.0;
+        if (kind < 240) return edges[kind % (sizeof edges / sizeof edges[0])];
+        return raw<double>();
+    }
+    detail::arg any() { return byte() & 1 ? detail::arg(number()) : detail::arg(real()); }
+    // A side of any size, near SDL's limits or any int at all.
+    int side() {
+        const std::uint8_t kind = byte();
+        if (kind < 160) return kind % 64;
+        if (kind < 200) return 16380 + kind % 8;
+        if (kind < 240) return 32764 + kind % 8;
+        return raw<int>();
     }
 
 private:
@@ -38,15 +63,57 @@ private:
     std::size_t left_;
 };
 
+// Sizes whose surfaces would take more than 4 MB are made smaller, so that no run allocates much;
+// sizes that are refused anyway stay as they are.
+void bound(int& width, int& height) {
+    constexpr long long most_pixels = 1 << 20;
+    if (width > 0 && height > 0 && static_cast<long long>(width) * height > most_pixels)
+        height = static_cast<int>(std::max(1LL, most_pixels / width));
+}
+
+struct probe : canvas {
+    // The pen of an off-screen canvas never leaves it (a copy of the window sees it resized).
+    void check() const {
+        if (buf && buf != SDL_GetVideoSurface() && (pt_x < 0 || pt_x >= buf->w || pt_y < 0 || pt_y >= buf->h))
+            std::abort();
+    }
+};
+
+void open_sized(canvas& c, input& in) {
+    int w = in.side(), h = in.side();
+    bound(w, h);
+    c.open(static_cast<unsigned>(w), static_cast<unsigned>(h));
+}
+
+void open_window(input& in) {
+    int w = in.side(), h = in.side();
+    bound(w, h);
+    gout.open(static_cast<unsigned>(w), static_cast<unsigned>(h));
+}
+
+const std::string& scratch_file() {
+    static const std::string path = [] {
+        char dir[] = "/tmp/easel-canvas-fuzz-XXXXXX";
+        if (!mkdtemp(dir)) std::abort();
+        static const std::string made = dir;
+        std::atexit([] {
+            std::remove((made + "/saved.bmp").c_str());
+            std::remove(made.c_str());
+        });
+        return made + "/saved.bmp";
+    }();
+    return path;
+}
+
 void apply(canvas& target, canvas& other, input& in) {
-    switch (in.byte() % 13) {
-    case 0: target << color(in.number(), in.number(), in.number()); break;
-    case 1: target << move(in.number(), in.number()); break;
-    case 2: target << move_to(static_cast<unsigned>(in.number()), static_cast<unsigned>(in.number())); break;
-    case 3: target << line(in.number(), in.number()); break;
-    case 4: target << line_to(static_cast<unsigned>(in.number()), static_cast<unsigned>(in.number())); break;
-    case 5: target << box(in.number(), in.number()); break;
-    case 6: target << box_to(static_cast<unsigned>(in.number()), static_cast<unsigned>(in.number())); break;
+    switch (in.byte() % 19) {
+    case 0: target << color(in.any(), in.any(), in.any()); break;
+    case 1: target << move(in.any(), in.any()); break;
+    case 2: target << move_to(in.any(), in.any()); break;
+    case 3: target << line(in.any(), in.any()); break;
+    case 4: target << line_to(in.any(), in.any()); break;
+    case 5: target << box(in.any(), in.any()); break;
+    case 6: target << box_to(in.any(), in.any()); break;
     case 7: target << dot; break;
     case 8: {
         std::string s;
@@ -54,14 +121,29 @@ void apply(canvas& target, canvas& other, input& in) {
         target << text(s);
         break;
     }
-    case 9: target << stamp(other, in.number(), in.number()); break;
+    case 9: target << stamp(other, in.any(), in.any()); break;
     case 10: {
-        const int x1 = in.number(), y1 = in.number(), x2 = in.number(), y2 = in.number();
-        target << stamp(other, x1, y1, x2, y2, in.number(), in.number());
+        const detail::arg x1 = in.any(), y1 = in.any(), x2 = in.any(), y2 = in.any();
+        target << stamp(other, x1, y1, x2, y2, in.any(), in.any());
         break;
     }
     case 11: other.transparent(in.byte() & 1); break;
     case 12: target.blitfrom(target, in.number(), in.number(), in.number(), in.number(), in.number(), in.number()); break;
+    // Both ways between the window and a canvas.
+    case 13: gout.blitfrom(target, in.number(), in.number(), in.number(), in.number(), in.number(), in.number()); break;
+    case 14: target.blitfrom(gout, in.number(), in.number(), in.number(), in.number(), in.number(), in.number()); break;
+    case 15: open_sized(other, in); break;
+    // Copies share a surface (the window's too); the last one to go frees it.
+    case 16: {
+        canvas copy(target);
+        copy << line(in.any(), in.any());
+        other = copy;
+        break;
+    }
+    case 17: open_window(in); break;
+    case 18:
+        if (in.byte() % 8 == 0) target.save(scratch_file());
+        break;
     }
 }
 
@@ -69,11 +151,16 @@ void apply(canvas& target, canvas& other, input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     input in(data, size);
-    canvas a(in.byte() % 64, in.byte() % 64);
-    canvas b(in.byte() % 64, in.byte() % 64);
+    if (in.byte() % 4 == 0) open_window(in);
+    probe a, b;
+    open_sized(a, in);
+    open_sized(b, in);
     for (int steps = 0; !in.empty() && steps < 64; ++steps) {
-        const bool swap = in.byte() & 1;
-        apply(swap ? b : a, swap ? a : b, in);
+        const std::uint8_t pick = in.byte();
+        canvas& target = pick % 3 == 0 ? static_cast<canvas&>(gout) : (pick % 3 == 1 ? a : b);
+        apply(target, pick & 4 ? b : a, in);
+        a.check();
+        b.check();
     }
     return 0;
 }

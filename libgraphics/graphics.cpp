@@ -196,6 +196,10 @@ bool as_asked(const SDL_Surface* s, unsigned width, unsigned height) {
            f->BytesPerPixel == 4 && f->Rmask == 0xFF0000u && f->Gmask == 0xFF00u && f->Bmask == 0xFFu;
 }
 
+// The pen stays on its surface, but a copy of the window keeps its pen when the window is opened
+// again smaller.
+bool pen_on(const SDL_Surface* s, int x, int y) { return s && x >= 0 && x < s->w && y >= 0 && y < s->h; }
+
 // Copies of a canvas share its off-screen surface through SDL's own reference count; the window's
 // surface is SDL's alone.
 SDL_Surface* share(SDL_Surface* s) {
@@ -508,7 +512,7 @@ void canvas::attach(SDL_Surface* surface) {
 }
 
 void canvas::draw_dot_locked() {
-    if (!buf) return;
+    if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
     if (access) pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
 }
@@ -520,7 +524,7 @@ void canvas::draw_line(int x, int y) { trace_line(x, y); }
 // prefix of the line, so the stop at the edge is worked out first and the points are stored
 // without a test each.
 void canvas::trace_line(long long dx, long long dy) {
-    if (!buf) return;
+    if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
     if (!access) return;
     const long long adx = dx < 0 ? -dx : dx;
@@ -562,12 +566,13 @@ void canvas::trace_line(long long dx, long long dy) {
 }
 
 void canvas::draw_box(int x, int y) {
-    if (!buf) return;
+    if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
     if (!access) return;
     const int x0 = pt_x;
     const int y0 = pt_y;
-    if (!move_point(x, y)) return;
+    // A copy of the window checks its far corner against the window as it is now.
+    if (!move_point(x, y) || !pen_on(buf, pt_x, pt_y)) return;
     // The far corner is inside, so the whole rectangle is. Rows are filled with plain stores:
     // the same pixels as SDL_FillRect, which costs about as much as copying the whole surface.
     const int left = x > 0 ? x0 : x0 + x;
@@ -600,7 +605,7 @@ void canvas::draw_text(const std::string& str) { draw_cells(str, reads_as_utf8(s
 // Each cell is drawn column by column through project, every pixel of it, so the background
 // between strokes stays as it was.
 void canvas::draw_cells(const std::string& str, bool as_utf8) {
-    if (!buf) return;
+    if (!pen_on(buf, pt_x, pt_y)) return;
     const int left = pt_x;
     if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return;
     const pixel_access access(buf);

@@ -97,6 +97,16 @@ TEST(Window, NothingHappensBeforeOpen_InFreshProcess) {
     EXPECT_EQ(gout.x(), 0);
 }
 
+TEST(Window, ACopyKeepsItsPenButDrawsNothingOffTheReopenedWindow) {
+    open_window();
+    easel_test::probe_canvas copy;
+    static_cast<canvas&>(copy) = gout;  // shares the window's surface
+    copy << move_to(150, 150);
+    SDL_Surface* screen = open_window(50, 50);
+    copy << dot << line(1, 1) << box(1, 1) << text("x") << move(-140, -140) << box(100, 100);
+    EXPECT_TRUE(lit_pixels(screen).empty());
+}
+
 TEST(Colour, KeepsLowEightBitsOfEachComponent) {
     SDL_Surface* screen = open_window();
     gout.set_color(256, -1, 300);
