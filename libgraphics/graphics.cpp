@@ -238,7 +238,9 @@ std::string followed(const std::string& path) {
 }
 
 // Saving over a file that may not be written to is refused, as writing it in place would be.
-bool may_replace(const std::string& path) { return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0; }
+bool may_replace(const std::string& path) {
+    return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
+}
 
 // A new empty file in the directory of path, made here so that no other file is overwritten;
 // empty when none could be made.

@@ -80,7 +80,8 @@ public:
     // becomes see-through from then on, for this and every later copy from c.
     void blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3);
 
-    // Writes the canvas to a BMP file; false if the file cannot be written.
+    // Writes the canvas to a BMP file; false if the file cannot be written, and then a file that
+    // was there is left as it was.
     bool save(const std::string& file) const;
 
     // Shows what was drawn; on an off-screen canvas it does nothing.
