@@ -228,6 +228,7 @@ bool clip_span(long long& from, long long& length, long long& to, int source_siz
     return length > 0;
 }
 
+#ifndef __EMSCRIPTEN__
 // The file a path names, through symbolic links, so that saving replaces the file and keeps the link.
 std::string followed(const std::string& path) {
     char* real = realpath(path.c_str(), nullptr);
@@ -266,6 +267,7 @@ bool keeps_mode_of(const std::string& target, const std::string& part) {
     if (stat(target.c_str(), &old) != 0) return true;
     return chmod(part.c_str(), old.st_mode & 07777) == 0;
 }
+#endif
 
 // At most one tick waits in SDL's queue: the callback pushes one only when none is waiting, and
 // otherwise just moves the waiting one's time on. Reading the tick takes the latest time.
@@ -664,6 +666,11 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
 // is complete: a failed save leaves the old file as it was.
 bool canvas::save(const std::string& file) const {
     if (!buf) return false;
+#ifdef __EMSCRIPTEN__
+    // In a page the file is a download, and there is no old file to keep.
+    SDL_RWops* download = SDL_RWFromFile(file.c_str(), "wb");
+    return download && SDL_SaveBMP_RW(buf, download, 1) == 0;
+#else
     const std::string target = followed(file);
     if (!may_replace(target)) return false;
     const std::string part = new_file_beside(target);
@@ -674,6 +681,7 @@ bool canvas::save(const std::string& file) const {
         return true;
     std::remove(part.c_str());
     return false;
+#endif
 }
 
 void canvas::refresh() {}

@@ -36,6 +36,7 @@ struct SDL_Surface {
     int w, h;
     Uint16 pitch;
     void* pixels;
+    int refcount;  // users of the surface; SDL_FreeSurface frees it with the last
 };
 
 #define SDL_MUSTLOCK(surface) 0

@@ -73,7 +73,7 @@ SDL_Surface* new_surface(int width, int height) {
         return nullptr;
     }
     block->format = {32, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0, 0};
-    block->surface = {SDL_SWSURFACE, &block->format, width, height, static_cast<Uint16>(width * 4), pixels};
+    block->surface = {SDL_SWSURFACE, &block->format, width, height, static_cast<Uint16>(width * 4), pixels, 1};
     return &block->surface;
 }
 
@@ -249,7 +249,8 @@ SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, SDL_PixelFormat*, Uint32 flags
 }
 
 void SDL_FreeSurface(SDL_Surface* surface) {
-    if (!surface) return;
+    // Screens stay allocated (see SDL_SetVideoMode).
+    if (!surface || surface->flags & SDL_HWSURFACE || --surface->refcount > 0) return;
     std::free(surface->pixels);
     std::free(reinterpret_cast<surface_block*>(surface));
 }
