@@ -529,8 +529,6 @@ void canvas::draw_line(int x, int y) { trace_line(x, y); }
 // without a test each.
 void canvas::trace_line(long long dx, long long dy) {
     if (!pen_on(buf, pt_x, pt_y)) return;
-    const pixel_access access(buf);
-    if (!access) return;
     const long long adx = dx < 0 ? -dx : dx;
     const long long ady = dy < 0 ? -dy : dy;
     const bool x_major = adx >= ady;
@@ -549,7 +547,8 @@ void canvas::trace_line(long long dx, long long dy) {
     const std::ptrdiff_t main_off = x_major ? x_off : y_off;
     const std::ptrdiff_t side_off = x_major ? y_off : x_off;
     const auto clr = static_cast<Uint32>(draw_clr);
-    pixel_access access(buf);
+    const pixel_access access(buf);
+    if (!access) return;
     Uint32* p = &pixel(buf, pt_x, pt_y);
     *p = clr;
     long long len = 0;

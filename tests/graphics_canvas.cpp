@@ -281,9 +281,10 @@ TEST(Save, WritesTheWindowAndRefusesAMissingDirectory) {
 
 TEST(Lock, NothingIsDrawnWhenTheSurfaceCannotBeLocked) {
     easel_test::probe_canvas c(40, 40);
-    c.surface()->offset = 1;  // SDL_MUSTLOCK holds
+    c.surface()->offset = 1;  // SDL_MUSTLOCK holds, for canvases that take the surface from now on
+    easel_test::probe_canvas locked = c;
     lock_fails = true;
-    c << dot << line(5, 5) << box(-3, 2) << text("x");
+    locked << dot << line(5, 5) << box(-3, 2) << text("x");
     lock_fails = false;
     c.surface()->offset = 0;
     EXPECT_TRUE(lit_pixels(c.surface()).empty());
