@@ -71,7 +71,8 @@ bench:
 bench-grade: deps-test build
 	sh bench/grade_bench.sh $(BUILD)
 
-# Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any.
+# Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any;
+# findings are written under build-fuzz/.
 FUZZ_TARGETS = $(shell grep -o '^add_executable.[A-Za-z0-9_]*' fuzz/CMakeLists.txt | cut -c16-)
 
 fuzz:
@@ -81,7 +82,8 @@ fuzz:
 	cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
 	for target in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$target && \
-	  SDL_VIDEODRIVER=dummy build-fuzz/bin/$$target -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$target \
+	  SDL_VIDEODRIVER=dummy build-fuzz/bin/$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ \
+	    build-fuzz/corpus/$$target \
 	    $$(test -d fuzz/corpus/$$target && echo fuzz/corpus/$$target) || exit 1; \
 	done
 

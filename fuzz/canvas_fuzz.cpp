@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <string>
 
 #include <SDL.h>
 
+#include "fuzz_bytes.hpp"
 #include "graphics.hpp"
 
 using namespace easel;
@@ -53,23 +53,9 @@ void SDL_FreeSurface(SDL_Surface* s) {
 
 namespace {
 
-class input {
+class input : public fuzz_bytes {
 public:
-    input(const std::uint8_t* data, std::size_t size) : data_(data), left_(size) {}
-    bool empty() const { return left_ == 0; }
-    std::uint8_t byte() {
-        if (left_ == 0) return 0;
-        --left_;
-        return *data_++;
-    }
-    template <typename T>
-    T raw() {
-        unsigned char bytes[sizeof(T)] = {};
-        for (auto& b : bytes) b = byte();
-        T value;
-        std::memcpy(&value, bytes, sizeof value);
-        return value;
-    }
+    using fuzz_bytes::fuzz_bytes;
     // Mostly small values near the edges, sometimes any int at all.
     int number() {
         const std::uint8_t kind = byte();
@@ -93,10 +79,6 @@ public:
         if (kind < 240) return 32764 + kind % 8;
         return raw<int>();
     }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t left_;
 };
 
 // Sizes whose surfaces would take more than 64 KB are made smaller, so that no run allocates much;
