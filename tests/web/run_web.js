@@ -10,6 +10,8 @@
 // expected folder. Where the folder lacks one (a program without a gallery picture), easel-replay
 // from the replay-bin folder makes them all from the same script with the desktop program.
 // CHECK `input` drives the probe page and compares the event records it prints.
+// CHECK `grade_report` grades the worked example of --example DIR with --grade EASEL_GRADE and opens
+// the report as a teacher would: every picture of index.html must load.
 // Exit status 0 when the check passes, 1 when it fails, 77 (skipped) when something is missing.
 'use strict';
 
@@ -40,8 +42,16 @@ function options(argv) {
   return parsed;
 }
 
+function onPath(program) {
+  return spawnSync('sh', ['-c', `command -v ${program}`]).status === 0;
+}
+
 function missingPrerequisite(opts, page) {
   if (!fs.existsSync(CHROMIUM)) return 'chromium is not installed';
+  if (opts.check === 'grade_report') {
+    const absent = ['bwrap', 'parallel'].find((program) => !onPath(program));
+    if (absent) return `${absent} is not installed (make test installs it)`;
+  }
   if (!fs.existsSync(path.join(opts.npm, 'node_modules', 'playwright-core'))) return 'playwright-core is not installed';
   if (!fs.existsSync(page)) return `${page} was not built`;
   return null;
@@ -174,13 +184,19 @@ async function closeProgram(page) {
   if (status !== 0) throw new Failure(`the program ended with status ${status} after the page was closed`);
 }
 
+// A folder of this run's own, removed when the run ends.
+function scratchFolder(name) {
+  const made = fs.mkdtempSync(path.join(os.tmpdir(), `easel-web-${name}-`));
+  process.on('exit', () => fs.rmSync(made, {recursive: true, force: true}));
+  return made;
+}
+
 // The folder of the script's pictures: the given one if it has them all, else one that easel-replay
 // filled by running the desktop program on the script.
 function expectedPictures(opts, name, commands) {
   const pictures = commands.filter((c) => c.name === 'snap' || c.name === 'expect').map((c) => c.args[0]);
   if (pictures.every((picture) => fs.existsSync(path.join(opts.expected, picture)))) return opts.expected;
-  const made = fs.mkdtempSync(path.join(os.tmpdir(), `easel-web-${name}-`));
-  process.on('exit', () => fs.rmSync(made, {recursive: true, force: true}));
+  const made = scratchFolder(name);
   const script = path.resolve(opts.programs, name, 'demo.replay');
   const run = spawnSync(path.resolve(opts['replay-bin'], 'easel-replay'),
                         [script, '--', path.resolve(opts['replay-bin'], name)], {cwd: made, encoding: 'utf8'});
@@ -266,29 +282,64 @@ async function inputCheck(browser, base) {
   await closeProgram(page);
 }
 
+// Grades a copy of the worked example into DIR/report; returns that folder.
+function gradedReport(opts, dir) {
+  const example = path.join(dir, 'example');
+  fs.cpSync(opts.example, example, {recursive: true});
+  const steps = [['reference', `${example}/solution`, `${example}/tests`],
+                 ['run', `${example}/tests`, `${example}/submissions`, `${dir}/report`]];
+  for (const step of steps) {
+    const graded = spawnSync(opts.grade, ['--timeout', '5', ...step], {encoding: 'utf8'});
+    // `run` exits 1 when a submission fails, as some of the example's do.
+    if (graded.status !== 0 && !(step[0] === 'run' && graded.status === 1)) {
+      throw new Failure(`easel-grade ${step[0]} exited ${graded.status}: ${graded.stdout}${graded.stderr}`);
+    }
+  }
+  return `${dir}/report`;
+}
+
+async function reportCheck(browser, base) {
+  const page = await browser.newPage();
+  await page.goto(`${base}/report/index.html`, {waitUntil: 'load'});
+  const pictures = await page.evaluate(() => [...document.images].map((image) => ({
+    src: image.getAttribute('src'), shown: image.complete && image.naturalWidth > 0})));
+  const broken = pictures.filter((picture) => !picture.shown).map((picture) => picture.src);
+  if (pictures.length === 0 || broken.length) {
+    throw new Failure(`the report shows ${pictures.length} pictures; these do not load: ${broken.join(' ')}`);
+  }
+}
+
 async function main() {
   const opts = options(process.argv);
-  const page = opts.check === 'input' ? path.join(opts['test-pages'], 'web_probe.html')
-                                      : path.join(opts.site, `${opts.check}.html`);
+  const pages = {input: path.join(opts['test-pages'] || '', 'web_probe.html'), grade_report: opts.grade};
+  const page = pages[opts.check] || path.join(opts.site, `${opts.check}.html`);
   const missing = missingPrerequisite(opts, page);
   if (missing) {
     console.log(`SKIPPED: browser checks: ${missing}; ${HOW_TO_GET}`);
     return SKIPPED;
   }
   const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
-  const script = {name: opts.check, file: path.join(opts.programs, opts.check, 'demo.replay')};
+  const script = {name: opts.check, file: path.join(opts.programs || '', opts.check, 'demo.replay')};
   let expected = opts.expected;
-  if (opts.check !== 'input') {
+  const mounts = {};
+  if (opts.check === 'grade_report') {
+    mounts['/report/'] = gradedReport(opts, scratchFolder('report'));
+  } else if (opts.check !== 'input') {
     script.commands = parseScript(fs.readFileSync(script.file, 'utf8'));
     expected = expectedPictures(opts, opts.check, script.commands);
   }
-  const server = await serve({'/site/': path.resolve(opts.site), '/test-pages/': path.resolve(opts['test-pages']),
-                              '/expected/': path.resolve(expected)});
+  if (opts.check !== 'grade_report') {
+    Object.assign(mounts, {'/site/': path.resolve(opts.site), '/test-pages/': path.resolve(opts['test-pages']),
+                           '/expected/': path.resolve(expected)});
+  }
+  const server = await serve(mounts);
   const base = `http://127.0.0.1:${server.address().port}`;
   const browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
   try {
     if (opts.check === 'input') {
       await inputCheck(browser, base);
+    } else if (opts.check === 'grade_report') {
+      await reportCheck(browser, base);
     } else {
       await replay(browser, base, script);
     }
