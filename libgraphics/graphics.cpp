@@ -150,23 +150,12 @@ private:
     std::size_t pos = 0;
 };
 
-// A copy from a surface onto itself, giving the source as it was before the copy. The source
-// rectangle is clipped as SDL clips it, moving the target along; a target that no longer meets
-// it is copied directly, one that overlaps it through a scratch copy of that rectangle alone.
-void copy_within(SDL_Surface* s, const SDL_Rect& sr, const SDL_Rect& tr) {
-    const int left = std::max<int>(sr.x, 0);
-    const int top = std::max<int>(sr.y, 0);
-    const int w = std::min(sr.x + sr.w, s->w) - left;
-    const int h = std::min(sr.y + sr.h, s->h) - top;
-    const int to_x = tr.x + (left - sr.x);
-    const int to_y = tr.y + (top - sr.y);
-    // A target moved beyond what SDL can address lies beyond every surface.
-    if (w <= 0 || h <= 0 || to_x > SHRT_MAX || to_y > SHRT_MAX) return;
-    const auto w16 = static_cast<Uint16>(w);
-    const auto h16 = static_cast<Uint16>(h);
-    SDL_Rect source = {static_cast<Sint16>(left), static_cast<Sint16>(top), w16, h16};
-    SDL_Rect target = {static_cast<Sint16>(to_x), static_cast<Sint16>(to_y), w16, h16};
-    const bool overlap = to_x < left + w && left < to_x + w && to_y < top + h && top < to_y + h;
+// A copy from a surface onto itself of rectangles already clipped to it, giving the source as it
+// was before the copy: directly when they do not overlap, else through a scratch copy of the
+// source rectangle alone.
+void copy_within(SDL_Surface* s, SDL_Rect source, SDL_Rect target) {
+    const int left = source.x, top = source.y, w = source.w, h = source.h;
+    const bool overlap = target.x < left + w && left < target.x + w && target.y < top + h && top < target.y + h;
     if (!overlap) {
         SDL_BlitSurface(s, &source, s, &target);
         return;
@@ -175,7 +164,11 @@ void copy_within(SDL_Surface* s, const SDL_Rect& sr, const SDL_Rect& tr) {
     SDL_Surface* scratch = SDL_CreateRGBSurface(0, w, h, 32, f->Rmask, f->Gmask, f->Bmask, f->Amask);
     if (!scratch) return;
     {
-        pixel_access access(s);
+        const pixel_access access(s);
+        if (!access) {
+            SDL_FreeSurface(scratch);
+            return;
+        }
         for (int row = 0; row < h; ++row)
             std::copy_n(&pixel(s, left, top + row), w, &pixel(scratch, 0, row));
     }

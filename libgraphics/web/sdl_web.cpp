@@ -89,6 +89,11 @@ void clip_span(int& start, int& length, int& paired_start, int limit) {
     if (start + length > limit) length = limit - start;
 }
 
+// The rectangle given, or the whole surface without one.
+SDL_Rect area_of(const SDL_Rect* rect, const SDL_Surface* s) {
+    return rect ? *rect : SDL_Rect{0, 0, static_cast<Uint16>(s->w), static_cast<Uint16>(s->h)};
+}
+
 double clock_ms() { return easel_web_now() - state().started; }
 
 web_timer* earliest_timer() {
@@ -260,16 +265,10 @@ int SDL_LockSurface(SDL_Surface*) { return 0; }
 void SDL_UnlockSurface(SDL_Surface*) {}
 
 int SDL_FillRect(SDL_Surface* dst, SDL_Rect* dstrect, Uint32 color) {
-    int x = 0, y = 0, w = dst->w, h = dst->h;
-    if (dstrect) {
-        x = dstrect->x;
-        y = dstrect->y;
-        w = dstrect->w;
-        h = dstrect->h;
-        int unused = 0;
-        clip_span(x, w, unused, dst->w);
-        clip_span(y, h, unused, dst->h);
-    }
+    const SDL_Rect area = area_of(dstrect, dst);
+    int x = area.x, y = area.y, w = area.w, h = area.h, unused = 0;
+    clip_span(x, w, unused, dst->w);
+    clip_span(y, h, unused, dst->h);
     for (int row = y; row < y + h; ++row) std::fill_n(row_of(dst, row) + x, std::max(w, 0), color);
     return 0;
 }
@@ -283,13 +282,8 @@ int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key) {
 // The source rectangle is clipped to the source, then the target to the destination; only the
 // position of dstrect counts, and it is given back as the rectangle actually copied.
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect) {
-    int sx = 0, sy = 0, w = src->w, h = src->h;
-    if (srcrect) {
-        sx = srcrect->x;
-        sy = srcrect->y;
-        w = srcrect->w;
-        h = srcrect->h;
-    }
+    const SDL_Rect area = area_of(srcrect, src);
+    int sx = area.x, sy = area.y, w = area.w, h = area.h;
     int dx = dstrect ? dstrect->x : 0;
     int dy = dstrect ? dstrect->y : 0;
     clip_span(sx, w, dx, src->w);
