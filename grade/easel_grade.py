@@ -9,6 +9,7 @@ docs/grading.md is the manual; grade/README.md tells how it works.
 
 import argparse
 import csv
+import functools
 import glob
 import html
 import json
@@ -65,28 +66,15 @@ def say(message):
 
 # ---------------------------------------------------------------------------------------------- scripts
 
-def words(line):
-    """The script's words: blank-separated, double quotes with \\" and \\\\ inside."""
-    found, i = [], 0
-    while i < len(line):
-        if line[i].isspace():
-            i += 1
-        elif line[i] == '"':
-            word, i = "", i + 1
-            while i < len(line) and line[i] != '"':
-                if line[i] == "\\" and i + 1 < len(line):
-                    i += 1
-                word += line[i]
-                i += 1
-            found.append(word)
-            i += 1
-        else:
-            end = i
-            while end < len(line) and not line[end].isspace():
-                end += 1
-            found.append(line[i:end])
-            i = end
-    return found
+@functools.lru_cache(maxsize=None)
+def command_words(script_path):
+    """(line number, words) of each command of a script, as easel-replay reads it; none for a script it
+    refuses (it says why when the script is run)."""
+    listed = subprocess.run([REPLAY, "--words", script_path], capture_output=True)
+    if listed.returncode != 0:
+        return ()
+    commands = (json.loads(line) for line in listed.stdout.decode("utf-8", "replace").splitlines())
+    return tuple((command["line"], command["words"]) for command in commands)
 
 
 def quoted(word):
@@ -95,11 +83,9 @@ def quoted(word):
 
 def expectations(script_path):
     """Each `expect` of a script: (line number, its words after `expect`)."""
-    with open(script_path, encoding="utf-8", errors="replace") as script:
-        for number, line in enumerate(script, 1):
-            parts = words(line)
-            if parts and parts[0] == "expect" and len(parts) > 1:
-                yield number, parts[1:]
+    for number, parts in command_words(script_path):
+        if parts[0] == "expect":
+            yield number, parts[1:]
 
 
 def saved_file(arguments):
@@ -109,10 +95,11 @@ def saved_file(arguments):
 
 def rewritten(script_path, expect_line):
     """The script's text with each `expect` line replaced by expect_line(its words)."""
-    lines = open(script_path, encoding="utf-8", errors="replace").read().splitlines()
+    # Lines end at \n alone, as easel-replay counts them.
+    lines = open(script_path, encoding="utf-8", errors="replace", newline="").read().split("\n")
     for number, arguments in expectations(script_path):
         lines[number - 1] = expect_line(arguments)
-    return "\n".join(lines) + "\n"
+    return "\n".join(lines)
 
 
 def grading_expect(expected_dir, run_dir):

@@ -1,4 +1,5 @@
 // easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]
+// easel-replay --words SCRIPT
 //
 // Runs PROGRAM without a display, feeding it the input SCRIPT describes on a virtual clock, and writes
 // or checks what it shows. README.md beside this file tells how.
@@ -27,7 +28,9 @@ constexpr const char* usage =
     "usage: easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]\n"
     "Runs PROGRAM headless with the input SCRIPT describes; see docs/replay.md.\n"
     "  --timeout SECONDS  how long the program may take to ask for its next event (default 10)\n"
-    "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n";
+    "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n"
+    "usage: easel-replay --words SCRIPT\n"
+    "Checks SCRIPT and prints the words of each command, one JSON line each: {\"line\": N, \"words\": [...]}.\n";
 constexpr std::chrono::milliseconds default_limit{10000};
 constexpr double longest_limit_seconds = 24 * 3600;
 
@@ -63,6 +66,41 @@ std::optional<options> parse_arguments(int argc, char** argv) {
     parsed.script = argv[next];
     parsed.command.assign(argv + next + 2, argv + argc);
     return parsed;
+}
+
+// A JSON string of the bytes of text; bytes above 0x7f are passed on as they are.
+std::string json_string(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+// What other tools read of a script instead of splitting its lines again: its commands' words.
+int print_words(const std::string& script) {
+    try {
+        for (const command_words& command : read_script_words(script)) {
+            std::cout << "{\"line\": " << command.line << ", \"words\": [";
+            for (std::size_t i = 0; i < command.words.size(); ++i)
+                std::cout << (i ? ", " : "") << json_string(command.words[i]);
+            std::cout << "]}\n";
+        }
+    } catch (const script_error& faults) {
+        std::cerr << faults.what();
+        return exit_status::script_error;
+    }
+    return std::cout.flush() ? 0 : exit_status::replay_failed;
 }
 
 bool asks_for_help(int argc, char** argv) {
@@ -314,6 +352,7 @@ int main(int argc, char** argv) {
         std::cout << usage;
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--words") == 0) return print_words(argv[2]);
     const std::optional<options> opts = parse_arguments(argc, argv);
     if (!opts) {
         std::cerr << usage;

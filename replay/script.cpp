@@ -418,7 +418,9 @@ std::vector<step> parse_script(const std::string& text, const std::string& name)
     return parser.finish(number);
 }
 
-std::vector<step> read_script(const std::string& path) {
+namespace {
+
+std::string read_script_text(const std::string& path) {
     const auto refuse = [&path](const std::string& why) { return script_error(printable(path) + ": " + why + "\n"); };
     if (path.find('\0') != std::string::npos) throw refuse("a file name cannot hold a NUL byte");
     std::ifstream in(path, std::ios::binary);
@@ -429,7 +431,22 @@ std::vector<step> read_script(const std::string& path) {
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) throw refuse(std::string("cannot read the script: ") + std::strerror(errno));
     text.resize(static_cast<std::size_t>(in.gcount()));
-    return parse_script(text, path);
+    return text;
+}
+
+}  // namespace
+
+std::vector<step> read_script(const std::string& path) { return parse_script(read_script_text(path), path); }
+
+std::vector<command_words> read_script_words(const std::string& path) {
+    const std::string text = read_script_text(path);
+    parse_script(text, path);
+    std::vector<command_words> commands;
+    line_reader lines(text);
+    std::string line;
+    for (int number = 1; lines.next(line); ++number)
+        if (!is_comment_or_blank(line)) commands.push_back({number, split_words(line)});
+    return commands;
 }
 
 namespace {

@@ -47,6 +47,14 @@ struct script_error : std::runtime_error {
 std::vector<step> parse_script(const std::string& text, const std::string& name);
 std::vector<step> read_script(const std::string& path);
 
+// The words of each command line of a script that parse_script accepts, as it splits them (quotes
+// removed); comments and blank lines are left out. Throws script_error where parse_script would.
+struct command_words {
+    int line = 0;
+    std::vector<std::string> words;
+};
+std::vector<command_words> read_script_words(const std::string& path);
+
 // Refuses, before anything runs, snap files that cannot be written: a missing or read-only directory,
 // or a directory in the file's place. Throws script_error.
 void check_files(const std::vector<step>& steps, const std::string& name);

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -114,6 +117,24 @@ TEST(ReplayCommandLine, HelpAndAProgramThatCannotStartHaveStatusesOfTheirOwn) {
     const auto result = missing.run("snap never.png\n");
     EXPECT_EQ(result.status, exit_status::cannot_start);
     EXPECT_TRUE(mentions(result.errors, "no-such-program: No such file or directory")) << result.errors;
+}
+
+// What the grading tools read instead of splitting a script's lines themselves.
+TEST(ReplayCommandLine, WordsListEachCommandAsTheScriptIsRead) {
+    const replay_session session(REPLAY_PROBE);
+    const auto words = [&session](const std::string& script) {
+        std::ofstream(session.path("s.replay"), std::ios::binary) << script;
+        FILE* listing = popen((EASEL_REPLAY " --words " + session.path("s.replay") + " 2>/dev/null").c_str(), "r");
+        std::string printed;
+        for (int c; (c = std::fgetc(listing)) != EOF;) printed += static_cast<char>(c);
+        const int status = pclose(listing);
+        return std::make_pair(WEXITSTATUS(status), printed);
+    };
+    EXPECT_EQ(words("# note\r\nclick left 1 2\r\n\n  expect \"a b.png\" from \"say \\\"hi\\\"\\\\\"\n"),
+              std::make_pair(0, R"({"line": 2, "words": ["click", "left", "1", "2"]}
+{"line": 4, "words": ["expect", "a b.png", "from", "say \"hi\"\\"]}
+)"s));
+    EXPECT_EQ(words("click left 1 2\nmvoe 1 1\n"), std::make_pair(int{exit_status::script_error}, ""s));
 }
 
 }  // namespace

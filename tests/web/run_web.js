@@ -74,17 +74,14 @@ function serve(mounts) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// A replay script as a list of commands: words, with double-quoted words that may hold blanks.
-function parseScript(text) {
-  const commands = [];
-  text.split('\n').forEach((line, index) => {
-    const trimmed = line.trim();
-    if (trimmed === '' || trimmed.startsWith('#')) return;
-    const words = [...trimmed.matchAll(/"((?:[^"\\]|\\.)*)"|(\S+)/g)].map(
-        (m) => (m[1] !== undefined ? m[1].replace(/\\(.)/g, '$1') : m[2]));
-    commands.push({line: index + 1, name: words[0].toLowerCase(), args: words.slice(1)});
+// A replay script's commands as easel-replay reads them, which also checks the script.
+function scriptCommands(opts, file) {
+  const listed = spawnSync(path.resolve(opts['replay-bin'], 'easel-replay'), ['--words', file], {encoding: 'utf8'});
+  if (listed.status !== 0) throw new Failure(`${file}: ${listed.stderr || listed.error}`);
+  return listed.stdout.split('\n').filter((line) => line).map((line) => {
+    const {line: number, words} = JSON.parse(line);
+    return {line: number, name: words[0], args: words.slice(1)};
   });
-  return commands;
 }
 
 const BUTTONS = {left: 'left', middle: 'middle', right: 'right', 1: 'left', 2: 'middle', 3: 'right'};
@@ -325,7 +322,7 @@ async function main() {
   if (opts.check === 'grade_report') {
     mounts['/report/'] = gradedReport(opts, scratchFolder('report'));
   } else if (opts.check !== 'input') {
-    script.commands = parseScript(fs.readFileSync(script.file, 'utf8'));
+    script.commands = scriptCommands(opts, script.file);
     expected = expectedPictures(opts, opts.check, script.commands);
   }
   if (opts.check !== 'grade_report') {
