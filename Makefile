@@ -4,6 +4,8 @@
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
 #                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
+# Any OS:        make desktop    a desktop in a browser tab (the dev container in .devcontainer/ starts
+#                it by itself; docs/devcontainer.md)
 # In the browser: make web        every demo as a web page in build-web/ (docs/web.md)
 #                 make web DEMO=<name>   one program's page
 #                 make test-web   installs emscripten, Chromium and playwright-core, runs the browser tests
@@ -28,8 +30,9 @@ endif
 
 RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
 GRADE_PACKAGES = python3 bubblewrap parallel
+DESKTOP_PACKAGES = xvfb x11-utils openbox x11vnc novnc websockify python3
 TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev xvfb xdotool x11-utils x11-apps \
-                x11-xserver-utils xauth imagemagick libx11-dev
+                x11-xserver-utils xauth imagemagick libx11-dev openbox x11vnc novnc websockify
 
 BENCH_PACKAGES = $(TEST_PACKAGES) libsdl-gfx1.2-dev
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
@@ -46,7 +49,7 @@ WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE
   -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 
 .PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
-        web-test-tools web-if-available deps-web deps-web-test
+        web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop
 
 run: deps-run configure
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
@@ -132,6 +135,13 @@ deps-web-test:
 
 deps-run:
 	@sh tools/install-packages.sh $(RUN_PACKAGES)
+
+# DESKTOP_ARGS, e.g. --display :1 --web-port 6080, go to tools/desktop.sh.
+desktop: deps-desktop
+	@sh tools/desktop.sh $(DESKTOP_ARGS)
+
+deps-desktop:
+	@sh tools/install-packages.sh $(DESKTOP_PACKAGES)
 
 deps-test:
 	@sh tools/install-packages.sh $(TEST_PACKAGES)
