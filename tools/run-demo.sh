@@ -11,7 +11,9 @@ if ! grep -qxF -- "$demo" "$build/programs.txt" 2>/dev/null; then
   exit 2
 fi
 scenario=$(pwd)/programs/$demo/demo.replay
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+# macOS and Windows always have a desktop to show a window on.
+. "$(dirname "$0")/system.sh"
+if [ "$system" = macos ] || [ "$system" = windows ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   cmake --build "$build" --target "$demo"
   echo "Running $demo; close its window to end it."
   exec "$build/bin/$demo"
