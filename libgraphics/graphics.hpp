@@ -8,6 +8,10 @@
 // Coordinates are pixels, origin at the top-left corner, x to the right, y downwards.
 // Colours are three ints; only the low 8 bits of each count (256 gives 0, -1 gives 255).
 // Nothing here throws or prints: failures show as a false result or as nothing drawn.
+//
+// Threads: the window (gout), the input (gin) and the timer belong to the thread that opened the
+// window. Other threads may draw on and save off-screen canvases, several at once, as long as
+// each canvas (with its copies, which share its pixels) is used by one thread.
 #pragma once
 
 #include <cmath>
@@ -81,7 +85,10 @@ public:
     void blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3);
 
     // Writes the canvas to a BMP file; false if the file cannot be written, and then a file that
-    // was there is left as it was.
+    // was there is left as it was. Only a regular file is saved over (through a link to one, which
+    // stays a link); a FIFO, a device, a directory or a dangling link is refused and left alone.
+    // A file-size limit (ulimit -f) makes the save fail rather than end the program, and a save
+    // cut short by a second SIGINT or SIGTERM leaves no temporary file behind.
     bool save(const std::string& file) const;
 
     // Shows what was drawn; on an off-screen canvas it does nothing.

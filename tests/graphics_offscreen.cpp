@@ -1,7 +1,10 @@
 // Off-screen canvases, copies between canvases with black as transparent, and stamps.
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "image.hpp"
@@ -301,29 +305,145 @@ TEST(Save, WritesTheCanvasAndNothingOnFailure) {
     EXPECT_EQ(pixel_at(c.surface(), 3, 4), 0x010203u);
 }
 
-TEST(Save, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::path(::testing::TempDir()) / "easel-failed-save";
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path fresh_dir(const char* name) {
+    const fs::path dir = fs::path(::testing::TempDir()) / name;
     fs::remove_all(dir);
     fs::create_directory(dir);
+    return dir;
+}
+
+std::size_t entries(const fs::path& dir) { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
+
+// Runs body in a child process and returns its wait status.
+template <typename Body>
+int in_child(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+}  // namespace
+
+// A full disk, as a file-size limit, with SIGXFSZ ignored or at its default.
+TEST(Save, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
+    const fs::path dir = fresh_dir("easel-failed-save");
     const std::string path = (dir / "picture.bmp").string();
     ASSERT_TRUE(probe_canvas(7, 5).save(path));
     const std::string good = contents(path);
     const probe_canvas big(200, 200);
-    // A full disk, as a file-size limit in a process of its own.
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit = {4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(big.save(path) ? 1 : 0);
+    for (const auto disposition : {SIG_IGN, SIG_DFL}) {
+        const int status = in_child([&] {
+            std::signal(SIGXFSZ, disposition);
+            const rlimit limit = {4096, 4096};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            _exit(big.save(path) ? 1 : 0);
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not report its failure";
+        EXPECT_EQ(contents(path), good);
+        EXPECT_EQ(entries(dir), 1u);
     }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not report its failure";
-    EXPECT_EQ(contents(path), good);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
     ASSERT_TRUE(big.save(path));
     EXPECT_EQ(easel::image::read_image(path).width, 200);
+    fs::remove_all(dir);
+}
+
+// The second SIGTERM ends the program during the save; the temporary file goes with it.
+TEST(Save, ASaveCutShortBySignalsLeavesNothingBehind) {
+    const fs::path dir = fresh_dir("easel-signalled-save");
+    const std::string path = (dir / "picture.bmp").string();
+    ASSERT_TRUE(probe_canvas(7, 5).save(path));
+    const std::string good = contents(path);
+    const probe_canvas big(3000, 3000);
+    struct sigaction handling = {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &handling), 0);
+    ASSERT_NE(handling.sa_handler, SIG_DFL) << "the library handles SIGTERM";
+    int status = 0;
+    for (int attempt = 0; attempt < 5 && !WIFSIGNALED(status); ++attempt) {
+        const pid_t child = fork();
+        if (child == 0) {
+            raise(SIGTERM);  // the first one only asks the event loop to stop
+            _exit(big.save(path) ? 3 : 4);
+        }
+        // Once the temporary file shows, the save is under way.
+        while (entries(dir) < 2 && waitpid(child, &status, WNOHANG) == 0) {
+        }
+        kill(child, SIGTERM);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "no save was caught under way";
+    EXPECT_EQ(contents(path), good);
+    EXPECT_EQ(entries(dir), 1u);
+    fs::remove_all(dir);
+}
+
+TEST(Save, RefusesWhatIsNotARegularFile) {
+    const fs::path dir = fresh_dir("easel-odd-targets");
+    const probe_canvas c(7, 5);
+    const fs::path fifo = dir / "fifo", dangling = dir / "dangling", device = dir / "null";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    fs::create_symlink(dir / "missing.bmp", dangling);
+    const bool have_device = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;  // as root only
+    for (const fs::path& target : {fifo, dangling, device, dir}) {
+        if (target == device && !have_device) continue;
+        const auto type = fs::symlink_status(target).type();
+        EXPECT_FALSE(c.save(target.string())) << target;
+        EXPECT_EQ(fs::symlink_status(target).type(), type) << target;
+    }
+    EXPECT_EQ(entries(dir), have_device ? 3u : 2u);
+    fs::create_symlink(dir / "picture.bmp", dir / "link");
+    ASSERT_TRUE(c.save((dir / "picture.bmp").string()));
+    EXPECT_TRUE(c.save((dir / "link").string()));  // a link to a regular file stays a link
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    fs::remove_all(dir);
+}
+
+// Threads saving their own canvases into one directory never try the same temporary name.
+TEST(Save, ThreadsSavingAtOnceNeverShareATemporaryName) {
+    const fs::path dir = fresh_dir("easel-threaded-save");
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, dir.c_str(), IN_CREATE), 0);
+    constexpr int saves = 400;
+    struct saver {
+        probe_canvas canvas;
+        std::string path;
+        bool all_saved;
+    } savers[2] = {{probe_canvas(4, 4), (dir / "a.bmp").string(), true},
+                   {probe_canvas(4, 4), (dir / "b.bmp").string(), true}};
+    // SDL's own threads: SDL keeps data for every thread that calls it and frees it for those only.
+    const auto save_many = [](void* data) {
+        auto& s = *static_cast<saver*>(data);
+        for (int i = 0; i < saves; ++i) {
+            s.canvas << color(i, i, 0) << move_to(0, 0) << box(3, 3);
+            s.all_saved = s.canvas.save(s.path) && s.all_saved;
+        }
+        return 0;
+    };
+    SDL_Thread* first = SDL_CreateThread(save_many, &savers[0]);
+    SDL_Thread* second = SDL_CreateThread(save_many, &savers[1]);
+    ASSERT_TRUE(first && second);
+    SDL_WaitThread(first, nullptr);
+    SDL_WaitThread(second, nullptr);
+    EXPECT_TRUE(savers[0].all_saved && savers[1].all_saved);
+    std::multiset<std::string> created;
+    alignas(inotify_event) char buffer[1 << 16];
+    for (ssize_t got; (got = read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + got; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+            created.insert(reinterpret_cast<inotify_event*>(p)->name);
+    close(watch);
+    created.erase("a.bmp");
+    created.erase("b.bmp");
+    EXPECT_EQ(created.size(), 2u * saves);
+    for (const std::string& name : created) ASSERT_EQ(created.count(name), 1u) << name;
+    EXPECT_EQ(entries(dir), 2u);
     fs::remove_all(dir);
 }
