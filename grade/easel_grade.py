@@ -8,17 +8,18 @@ docs/grading.md is the manual; grade/README.md tells how it works.
 """
 
 import argparse
+import contextlib
 import csv
 import functools
 import glob
 import html
 import json
 import os
-import re
 import resource
 import select
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -31,9 +32,10 @@ def beside_me(path):
     return os.path.join(os.path.dirname(os.path.realpath(__file__)), path)
 
 
-# Where the library, its header and easel-replay are; filled in by the build.
+# Where the library, its header, easel-replay and the sandbox's launcher are; filled in by the build.
 REPLAY = beside_me("@EASEL_GRADE_REPLAY@")
 HOOK = os.path.normpath(beside_me("@EASEL_GRADE_HOOK@"))
+LAUNCH = os.path.normpath(beside_me("@EASEL_GRADE_LAUNCH@"))
 INCLUDE_DIRS = [os.path.normpath(beside_me(path)) for path in "@EASEL_GRADE_INCLUDE_DIRS@".split(";")
                 if os.path.isdir(beside_me(path))]
 LIBRARY = os.path.normpath(beside_me("@EASEL_GRADE_LIBRARY@"))
@@ -41,19 +43,28 @@ LIBRARY = os.path.normpath(beside_me("@EASEL_GRADE_LIBRARY@"))
 MB = 1 << 20
 BUILD_LIMITS = {"wall": 60, "cpu": 60, "memory": 1024 * MB, "processes": 32, "output": 1 * MB, "disk": 64 * MB}
 RUN_LIMITS = {"wall": 60, "cpu": 10, "memory": 512 * MB, "processes": 32, "output": 1 * MB, "disk": 64 * MB}
+SHARED_MEMORY = 16 * MB  # the sandbox's own /dev/shm
 OUTPUT_KEPT = 16 * 1024
 SCRATCH_SIZE = 256 * MB
+# What is taken of a submission (and of the tests directory): regular files and directories only.
+TAKEN = {"depth": 16, "entries": 1000, "bytes": 64 * MB}
+SAVED_FILE_BYTES = 64 * MB
+LONGEST_TIMEOUT = 24 * 3600
 PROGRAM = "program"
+SOURCE_SUFFIXES = (".cpp", ".cc")
+MARK = ".easel-grade"  # in an OUT_DIR easel-grade made
+REPORT_ENTRIES = ("index.html", "results.csv", "tests", "submissions", "results")  # the first goes first, comes last
+LEFTOVER_PREFIX = "easel-grade-"
 
-# easel-replay's statuses (docs/replay.md) as a grade and its reason.
-REPLAY_STATUSES = {
-    2: ("script-error", "the script has errors"),
-    3: ("differs", "a picture differs or could not be read"),
-    4: ("too-slow", "did not ask for its next event within the time limit"),
-    5: ("crashed", "crashed"),
-    6: ("ended-early", "ended before the end of the script"),
-    7: ("replay-failed", "easel-replay failed"),
-    8: ("cannot-start", "the program could not be started"),
+# easel-replay's outcomes (its --result) as a grade and its reason.
+REPLAY_OUTCOMES = {
+    "script-error": "the script has errors",
+    "differs": "a picture differs or could not be read",
+    "too-slow": "did not ask for its next event within the time limit",
+    "crashed": "crashed",
+    "ended-early": "ended before the end of the script",
+    "replay-failed": "easel-replay failed",
+    "cannot-start": "the program could not be started",
 }
 # Signals a program gets from its limits.
 LIMIT_SIGNALS = {signal.SIGXCPU: ("cpu-limit", "CPU time limit reached"),
@@ -62,6 +73,20 @@ LIMIT_SIGNALS = {signal.SIGXCPU: ("cpu-limit", "CPU time limit reached"),
 
 def say(message):
     print("easel-grade: " + message, file=sys.stderr)
+
+
+def printable(name):
+    """A name of any bytes as text: bytes that are not UTF-8, and control characters, as \\xNN."""
+    shown = []
+    for character in name:
+        code = ord(character)
+        if 0xDC80 <= code <= 0xDCFF:  # a byte os.fsdecode could not decode
+            shown.append("\\x%02x" % (code - 0xDC00))
+        elif code < 0x20 or code == 0x7F:
+            shown.append("\\x%02x" % code)
+        else:
+            shown.append(character)
+    return "".join(shown)
 
 
 # ---------------------------------------------------------------------------------------------- scripts
@@ -81,11 +106,15 @@ def quoted(word):
     return '"' + word.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def expectations(script_path):
-    """Each `expect` of a script: (line number, its words after `expect`)."""
+def commands_named(script_path, name):
+    """Each `name` command of a script: (line number, its words after the name)."""
     for number, parts in command_words(script_path):
-        if parts[0] == "expect":
+        if parts[0] == name:
             yield number, parts[1:]
+
+
+def expectations(script_path):
+    return commands_named(script_path, "expect")
 
 
 def saved_file(arguments):
@@ -93,32 +122,36 @@ def saved_file(arguments):
     return arguments[2] if len(arguments) > 2 and arguments[1] == "from" else None
 
 
-def rewritten(script_path, expect_line):
-    """The script's text with each `expect` line replaced by expect_line(its words)."""
+def rewritten(script_path, replacements):
+    """The script's text with the lines of the named commands replaced: {name: line(its words)}."""
     # Lines end at \n alone, as easel-replay counts them.
     lines = open(script_path, encoding="utf-8", errors="replace", newline="").read().split("\n")
-    for number, arguments in expectations(script_path):
-        lines[number - 1] = expect_line(arguments)
+    for name, line in replacements.items():
+        for number, arguments in commands_named(script_path, name):
+            lines[number - 1] = line(arguments)
     return "\n".join(lines)
 
 
-def grading_expect(expected_dir, run_dir):
-    """An `expect` on the staged expected picture; a saved file is read from the program's directory."""
-    def line(arguments):
-        parts = ["expect", quoted(os.path.join(expected_dir, arguments[0]))]
-        if saved_file(arguments):
-            return " ".join(parts + ["from", quoted(os.path.join(run_dir, saved_file(arguments)))] + arguments[3:])
-        return " ".join(parts + arguments[1:])
-    return line
+def left_out(name):
+    return lambda arguments: "# " + " ".join(quoted(word) for word in [name] + arguments)
 
 
-def reference_snap(tests_dir):
-    """A `snap` of the screen into the tests directory; a saved file is copied there after the run."""
-    def line(arguments):
+def grading_script(script_path, expected_dir):
+    """The script as graded: each `expect` on the staged expected picture (a saved file stays a name in the
+    program's directory, where easel-replay runs); a `snap` is left out, so nothing is written there."""
+    def expect(arguments):
+        return " ".join(["expect", quoted(os.path.join(expected_dir, arguments[0]))] + [quoted(a) for a in arguments[1:]])
+    return rewritten(script_path, {"expect": expect, "snap": left_out("snap")})
+
+
+def reference_script_text(script_path, tests_dir):
+    """The script as the solution runs it: each `expect` a `snap` into the tests directory; a saved file
+    is copied there after the run."""
+    def expect(arguments):
         if saved_file(arguments):
-            return "# " + " ".join(quoted(word) for word in ["expect"] + arguments)
+            return left_out("expect")(arguments)
         return "snap " + quoted(os.path.join(tests_dir, arguments[0]))
-    return line
+    return rewritten(script_path, {"expect": expect, "snap": left_out("snap")})
 
 
 def checked_scripts(tests_dir):
@@ -142,7 +175,114 @@ def stem(path):
     return os.path.splitext(os.path.basename(path))[0]
 
 
+# ---------------------------------------------------------------------------------------------- files
+
+def open_regular(directory_fd, relative, most_bytes):
+    """A descriptor of the regular file `relative` beneath a directory, reached without following any link
+    and without waiting on a FIFO. Raises OSError with the reason otherwise."""
+    parts = [part for part in relative.split("/") if part not in ("", ".")]
+    if relative.startswith("/") or not parts or ".." in parts:
+        raise OSError("not a file in the program's directory")
+    directory = os.dup(directory_fd)
+    try:
+        for part in parts[:-1]:
+            inner = os.open(part, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW, dir_fd=directory)
+            os.close(directory)
+            directory = inner
+        fd = os.open(parts[-1], os.O_RDONLY | os.O_NOFOLLOW | os.O_NONBLOCK | os.O_NOCTTY, dir_fd=directory)
+    finally:
+        os.close(directory)
+    status = os.fstat(fd)
+    if not stat.S_ISREG(status.st_mode) or status.st_size > most_bytes:
+        os.close(fd)
+        raise OSError("not a regular file" if not stat.S_ISREG(status.st_mode) else "larger than %d MB" % (most_bytes // MB))
+    return fd
+
+
+def copy_out(fd, target, size):
+    """Writes at most size bytes of fd into a new file target, with its permissions (no set-id bit); closes fd."""
+    with os.fdopen(fd, "rb") as source, open(target, "xb") as copy:
+        copy.write(source.read(size))
+        os.fchmod(copy.fileno(), os.fstat(source.fileno()).st_mode & 0o777)
+
+
+def kind_of(mode):
+    return ("a symbolic link" if stat.S_ISLNK(mode) else "a FIFO" if stat.S_ISFIFO(mode) else
+            "a socket" if stat.S_ISSOCK(mode) else "a device" if stat.S_ISCHR(mode) or stat.S_ISBLK(mode) else
+            "not a regular file")
+
+
+def take_tree(source, target, limits=TAKEN):
+    """Copies the regular files and directories of source into a new directory target, within the limits
+    (depth, entries, bytes), never following a link. Returns a warning for each entry left out."""
+    warnings, counted = [], {"entries": 0, "bytes": 0}
+    root = os.open(source, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW)
+    os.mkdir(target)
+    pending = [""]  # directories still to copy, relative to source
+    try:
+        while pending:
+            relative = pending.pop()
+            directory = os.open(relative or ".", os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW, dir_fd=root)
+            try:
+                names = sorted(os.listdir(directory), key=os.fsencode)
+                for name in names:
+                    inner = os.path.join(relative, name)
+                    note = take_entry(directory, name, inner, target, counted, limits, pending)
+                    if note:
+                        warnings.append("%s: %s" % (printable(inner), note))
+            finally:
+                os.close(directory)
+    finally:
+        os.close(root)
+    return warnings
+
+
+def take_entry(directory, name, relative, target, counted, limits, pending):
+    """Copies one entry, or says why it is left out."""
+    mode = os.stat(name, dir_fd=directory, follow_symlinks=False)
+    if counted["entries"] >= limits["entries"]:
+        return "left out: more than %d files and folders" % limits["entries"]
+    if stat.S_ISDIR(mode.st_mode):
+        if relative.count("/") + 1 >= limits["depth"]:
+            return "left out: deeper than %d folders" % limits["depth"]
+        counted["entries"] += 1
+        os.mkdir(os.path.join(target, relative))
+        pending.append(relative)
+        return None
+    if not stat.S_ISREG(mode.st_mode):
+        return "left out: %s" % kind_of(mode.st_mode)
+    if counted["bytes"] + mode.st_size > limits["bytes"]:
+        return "left out: more than %d MB in all" % (limits["bytes"] // MB)
+    try:
+        fd = open_regular(directory, name, limits["bytes"] - counted["bytes"])
+    except OSError as refused:
+        return "left out: %s" % (refused.strerror or refused)
+    counted["entries"] += 1
+    counted["bytes"] += mode.st_size
+    copy_out(fd, os.path.join(target, relative), mode.st_size)
+    return None
+
+
+def remove_tree(path):
+    """Removes a directory whatever a program made in it (deep, unreadable): rm walks without recursion."""
+    if os.path.lexists(path):
+        subprocess.run(["chmod", "-R", "u+rwX", "--", path], stderr=subprocess.DEVNULL, check=False)
+        subprocess.run(["rm", "-rf", "--one-file-system", "--", path], stderr=subprocess.DEVNULL, check=False)
+
+
+def hand_over(path):
+    """As root, gives a directory to the unprivileged user the sandbox runs as, so the program may write it."""
+    if os.geteuid() != 0:
+        return
+    for directory, subdirectories, files in os.walk(path):
+        for name in [directory] + [os.path.join(directory, entry) for entry in subdirectories + files]:
+            os.lchown(name, UNPRIVILEGED, UNPRIVILEGED)
+
+
 # ---------------------------------------------------------------------------------------------- sandbox
+
+UNPRIVILEGED = 65534  # nobody: what easel-grade-launch runs the compiler and the program as, under root
+
 
 def system_binds():
     """The system read-only, without /etc (no accounts, no host names): only what compilers and the loader need."""
@@ -160,31 +300,60 @@ def system_binds():
 
 
 def library_binds():
-    """The library, its header and easel-replay's hook, read-only at their own paths. easel-replay names the hook
-    from its own directory, which must be there too."""
-    paths = INCLUDE_DIRS + [LIBRARY, HOOK, os.path.dirname(os.path.realpath(REPLAY))]
-    binds = []
+    """The library, its header, easel-replay's hook and the launcher, read-only at their own paths.
+    easel-replay names the hook from its own directory, which must be there too."""
+    paths = INCLUDE_DIRS + [LIBRARY, HOOK, LAUNCH, os.path.dirname(os.path.realpath(REPLAY))]
+    binds, made = [], set()
     for path in paths:
+        # Directories on the way, readable by all (bubblewrap would make them for root alone).
+        for parent in parents(path):
+            if parent not in made:
+                made.add(parent)
+                binds += ["--dir", parent]
         binds += ["--ro-bind", path, path]
     return binds
 
 
+def parents(path):
+    """The directories above an absolute path, from the top: /a/b/c gives /a, /a/b."""
+    parts = path.strip("/").split("/")[:-1]
+    return ["/" + "/".join(parts[:count]) for count in range(1, len(parts) + 1)]
+
+
 def sandbox(box, limits):
-    """bubblewrap around a command: no network, no other processes, only `box` writable (as /box)."""
+    """bubblewrap around a command: no network, no other processes, no capability, only `box` writable
+    (as /box). As root there is no user namespace: the launcher runs the command as the real user nobody."""
+    as_root = os.geteuid() == 0
+    namespaces = ["--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts", "--unshare-cgroup-try"]
+    capabilities = ["--cap-drop", "ALL"]
+    if as_root:
+        capabilities += ["--cap-add", "CAP_SETUID", "--cap-add", "CAP_SETGID", "--cap-add", "CAP_SETPCAP"]
+    else:
+        namespaces.append("--unshare-user")
     # The library may live under /tmp: its binds come after the sandbox's own /tmp.
-    return (["bwrap", "--unshare-all", "--die-with-parent", "--new-session"] + system_binds()
-            + ["--dev", "/dev", "--proc", "/proc", "--size", str(limits["disk"]), "--tmpfs", "/tmp"]
-            + library_binds() + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/"])
+    return (["bwrap"] + namespaces + ["--die-with-parent", "--new-session"] + system_binds()
+            + ["--dev", "/dev", "--perms", "1777", "--size", str(SHARED_MEMORY), "--tmpfs", "/dev/shm",
+               "--proc", "/proc", "--ro-bind", "/proc/sys", "/proc/sys",
+               "--perms", "1777", "--size", str(limits["disk"]), "--tmpfs", "/tmp"]
+            + library_binds() + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/", "--remount-ro", "/dev"]
+            + capabilities + [LAUNCH])
 
 
 SANDBOX_ENVIRONMENT = {"PATH": "/usr/bin:/bin", "HOME": "/box", "TMPDIR": "/tmp", "LANG": "C.UTF-8"}
 
 
+def cgroup_roots():
+    if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
+        return ["/sys/fs/cgroup"]
+    return ["/sys/fs/cgroup/pids", "/sys/fs/cgroup/cpu", "/sys/fs/cgroup/memory"]
+
+
 class control_group:
-    """A cgroup (v1 or v2) capping processes and memory; None of it when this process may not make one."""
+    """A cgroup (v1 or v2) capping processes and memory; None of it when this process may not make one.
+    Its name carries this process's id, so that a later run can tell a leftover from a live group."""
 
     def __init__(self, limits):
-        self.dirs, self.name = [], "easel-grade-%d-%d" % (os.getpid(), time.monotonic_ns())
+        self.dirs, self.name = [], "%s%d-%d" % (LEFTOVER_PREFIX, os.getpid(), time.monotonic_ns())
         try:
             if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
                 self.delegate("/sys/fs/cgroup", ["+pids", "+memory", "+cpu"])
@@ -240,23 +409,52 @@ class control_group:
 
     def remove(self):
         for path in self.dirs:
-            for _ in range(100):
-                members = open(os.path.join(path, "cgroup.procs")).read().split()
-                for pid in members:
-                    try:
-                        os.kill(int(pid), signal.SIGKILL)
-                    except ProcessLookupError:
-                        pass
-                try:
-                    os.rmdir(path)
-                    break
-                except OSError:
-                    time.sleep(0.01)
+            remove_group(path)
         self.dirs = []
 
 
+def remove_group(path):
+    """Kills what is left in a control group, then removes it."""
+    for _ in range(200):
+        try:
+            members = open(os.path.join(path, "cgroup.procs")).read().split()
+        except OSError:
+            return
+        for pid in members:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(int(pid), signal.SIGKILL)
+        try:
+            os.rmdir(path)
+            return
+        except OSError:
+            time.sleep(0.01)
+
+
+def creator_alive(name, prefix=LEFTOVER_PREFIX):
+    """Whether the process whose id a leftover's name carries after the prefix (easel-grade-PID-...) runs."""
+    try:
+        os.kill(int(name[len(prefix):].split("-")[0]), 0)
+    except (ValueError, ProcessLookupError):
+        return False
+    except PermissionError:
+        pass
+    return True
+
+
+def sweep_leftovers():
+    """Control groups and scratch directories that an easel-grade killed earlier (SIGKILL) left here."""
+    for root in cgroup_roots():
+        for path in glob.glob(os.path.join(root, LEFTOVER_PREFIX + "*")):
+            if not creator_alive(os.path.basename(path)):
+                remove_group(path)
+    for path in glob.glob(os.path.join(tempfile.gettempdir(), LEFTOVER_PREFIX + "*")):
+        if os.lstat(path).st_uid == os.geteuid() and not creator_alive(os.path.basename(path)):
+            remove_tree(path)
+
+
 def process_cap(limits):
-    """RLIMIT_NPROC counts every process of the user: what it runs now plus the allowance. It binds no root."""
+    """RLIMIT_NPROC counts every process of the user: what it runs now plus the allowance. It binds no root,
+    and as root the program's user is shared by every job: there the pids control group counts."""
     if os.getuid() == 0:
         return None
     own = sum(1 for pid in os.listdir("/proc") if pid.isdigit() and owned(pid))
@@ -285,9 +483,12 @@ def set_limits(limits, group):
 
 
 def run_bounded(command, cwd, limits, output_path):
-    """Runs a command under the limits; keeps the start of its output. Returns (status, own limit hit, seconds)."""
+    """Runs a command under the limits; keeps the start of its output. Returns (status, own limit hit, seconds).
+    Whatever happens, even an interruption, nothing it started is left running and its groups are gone."""
     group = control_group(limits)
     started = time.monotonic()
+    process = None
+    kept, total = bytearray(), 0
     try:
         process = subprocess.Popen(command, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                    stderr=subprocess.STDOUT, env=SANDBOX_ENVIRONMENT,
@@ -301,6 +502,9 @@ def run_bounded(command, cwd, limits, output_path):
         elif status != 0 and not limit_hit:
             limit_hit = group.limit_hit()
     finally:
+        if process is not None and process.poll() is None:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
         group.remove()
     with open(output_path, "wb") as output:
         output.write(kept)
@@ -347,11 +551,17 @@ def sdl_flags():
     raise SystemExit("easel-grade: neither sdl-config nor pkg-config finds SDL 1.2")
 
 
+def sources_in(directory):
+    return sorted("./" + name for name in os.listdir(directory)
+                  if name.endswith(SOURCE_SUFFIXES) and os.path.isfile(os.path.join(directory, name))
+                  and not os.path.islink(os.path.join(directory, name)))
+
+
 def build(build_dir, result_dir):
-    """Compiles the submission's .cpp files in the sandbox. Returns the build's record."""
-    sources = sorted("./" + name for name in os.listdir(build_dir) if name.endswith(".cpp"))
+    """Compiles the submission's .cpp and .cc files in the sandbox. Returns the build's record."""
     compiler = (["g++", "-std=c++17", "-O2", "-Wall", "-pipe"] + ["-I" + path for path in INCLUDE_DIRS]
-                + sources + [LIBRARY] + sdl_flags() + ["-o", PROGRAM])
+                + sources_in(build_dir) + [LIBRARY] + sdl_flags() + ["-o", PROGRAM])
+    hand_over(build_dir)
     status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS) + compiler, build_dir,
                                              BUILD_LIMITS, os.path.join(result_dir, "build.txt"))
     if limit_hit:
@@ -364,42 +574,53 @@ def build(build_dir, result_dir):
     return {"status": grade, "reason": reason, "seconds": round(seconds, 3)}
 
 
-def differing_pixels(output):
-    """The pixels easel-replay found differing, over every `expect` of the run."""
-    return sum(int(count) for count in re.findall(rb"(\d+) pixel\(s\) differ", output))
-
-
-def replay_grade(status, output):
-    """The grade and its reason from easel-replay's status, its messages and the program's own status."""
-    if status == 0:
+def replay_grade(result):
+    """The grade and its reason from easel-replay's --result: the outcome, how the program ended and the
+    pixels that differed, none of which the program can write."""
+    outcome, program = result["outcome"], result.get("program") or {}
+    if outcome == "passed":
         return "passed", ""
-    if status in REPLAY_STATUSES:
-        grade, reason = REPLAY_STATUSES[status]
-        if status == 3 and differing_pixels(output):
-            reason = "%d pixel(s) differ" % differing_pixels(output)
-        return grade, reason
-    # bubblewrap reports a program killed by signal N as status 128 + N.
-    if status > 128 and status - 128 in signal.valid_signals():
-        number = signal.Signals(status - 128)
+    if outcome == "crashed" and program.get("signal") in signal.valid_signals():
+        number = signal.Signals(program["signal"])
         return LIMIT_SIGNALS.get(number, ("crashed", "crashed (%s)" % number.name))
-    return "exit-status", "ended with status %d" % status
+    if outcome == "exit-status":
+        return "exit-status", "ended with status %d" % program.get("exit", -1)
+    if outcome == "differs" and result.get("differing_pixels"):
+        return "differs", "%d pixel(s) differ" % result["differing_pixels"]
+    return outcome, REPLAY_OUTCOMES.get(outcome, "easel-replay failed")
+
+
+def read_result(path):
+    """easel-replay's --result, or None when it wrote none (it was stopped)."""
+    try:
+        with open(path) as text:
+            result = json.load(text)
+        return result if isinstance(result, dict) and "outcome" in result else None
+    except (OSError, ValueError):
+        return None
 
 
 def run_script(script, run_dir, result_dir, expected_dir, timeout):
     os.makedirs(result_dir, exist_ok=True)
     graded_script = os.path.join(result_dir, "script.replay")
     with open(graded_script, "w", encoding="utf-8") as out:
-        out.write(rewritten(script, grading_expect(expected_dir, run_dir)))
-    output_path = os.path.join(result_dir, "output.txt")
-    command = [REPLAY, "--timeout", str(timeout), graded_script, "--"] + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM]
-    status, limit_hit, seconds = run_bounded(command, result_dir, RUN_LIMITS, output_path)
+        out.write(grading_script(script, expected_dir))
+    output_path, result_path = os.path.join(result_dir, "output.txt"), os.path.join(result_dir, "result.json")
+    # easel-replay runs in the program's directory, where a saved file is looked for.
+    command = ([REPLAY, "--timeout", str(timeout), "--out", result_dir, "--result", result_path, graded_script, "--"]
+               + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM])
+    status, limit_hit, seconds = run_bounded(command, run_dir, RUN_LIMITS, output_path)
     # The staged pictures' directory means nothing to the reader: easel-replay's messages name them plainly.
     output = open(output_path, "rb").read().replace(os.path.join(expected_dir, "").encode(), b"")
     with open(output_path, "wb") as shown:
         shown.write(output)
-    grade, reason = limit_hit or (status != 0 and disk_full(run_dir)) or replay_grade(status, output)
+    result = read_result(result_path)
+    with contextlib.suppress(OSError):
+        os.remove(result_path)
+    grade, reason = (limit_hit or (status != 0 and disk_full(run_dir))
+                     or (replay_grade(result) if result else ("replay-failed", "easel-replay gave no result")))
     return {"script": stem(script), "status": grade, "reason": reason,
-            "pixels": differing_pixels(output) if grade == "differs" else "",
+            "pixels": result["differing_pixels"] if grade == "differs" and result else "",
             "seconds": round(seconds, 3)}
 
 
@@ -408,18 +629,13 @@ def disk_full(run_dir):
     return ("disk-limit", "the disk is full") if space.f_bavail * space.f_frsize < MB else None
 
 
-def fresh_copy(source, target):
-    """A copy of a directory; links stay links, so nothing outside is read through them."""
-    shutil.copytree(source, target, symlinks=True)
-
-
 def stage_expected(tests_dir, scratch):
     """The expected pictures under a name the programs cannot guess, so no saved file can link to them."""
     expected_dir = tempfile.mkdtemp(prefix="expected-", dir=scratch)
     for script in scripts_of(tests_dir):
         for _, arguments in expectations(script):
             source = os.path.join(tests_dir, arguments[0])
-            if os.path.isfile(source):
+            if os.path.isfile(source) and not os.path.islink(source):
                 shutil.copy(source, expected_dir)
     return expected_dir
 
@@ -430,17 +646,18 @@ def grade_submission(tests_dir, submission, result_dir, timeout):
     os.makedirs(result_dir, exist_ok=True)
     with private_scratch() as scratch:
         build_dir = os.path.join(scratch, "build")
-        fresh_copy(submission, build_dir)
-        record = {"submission": os.path.basename(os.path.normpath(submission)),
+        warnings = take_tree(submission, build_dir)
+        record = {"submission": os.path.basename(os.path.normpath(submission)), "warnings": warnings,
                   "build": build(build_dir, result_dir), "scripts": []}
         if record["build"]["status"] == "built":
             expected_dir = stage_expected(tests_dir, scratch)
             for script in scripts_of(tests_dir):
                 run_dir = os.path.join(scratch, "run-" + stem(script))
-                fresh_copy(build_dir, run_dir)
+                take_tree(build_dir, run_dir)
+                hand_over(run_dir)
                 record["scripts"].append(run_script(script, run_dir, os.path.join(result_dir, stem(script)),
                                                     expected_dir, timeout))
-                shutil.rmtree(run_dir, ignore_errors=True)
+                remove_tree(run_dir)
     with open(os.path.join(result_dir, "result.json"), "w") as out:
         json.dump(record, out, indent=1)
     return record
@@ -450,16 +667,16 @@ class private_scratch:
     """A scratch directory; as root, a tmpfs of bounded size in a mount namespace of this process alone."""
 
     def __enter__(self):
-        self.path = tempfile.mkdtemp(prefix="easel-grade-")
+        self.path = tempfile.mkdtemp(prefix="%s%d-" % (LEFTOVER_PREFIX, os.getpid()))
         if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
-            subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0700" % SCRATCH_SIZE, "easel-grade",
+            subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0755" % SCRATCH_SIZE, "easel-grade",
                             self.path], check=True)
         return self.path
 
     def __exit__(self, *_):
         if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
             subprocess.run(["umount", "-l", self.path], check=False)
-        shutil.rmtree(self.path, ignore_errors=True)
+        remove_tree(self.path)
 
 
 def in_private_mounts(argv):
@@ -483,7 +700,8 @@ def reference(args):
         log_dir = os.path.join(scratch, "log")
         os.mkdir(log_dir)
         build_dir = os.path.join(scratch, "build")
-        fresh_copy(args.solution_dir, build_dir)
+        for warning in take_tree(args.solution_dir, build_dir):
+            say("the solution: " + warning)
         built = build(build_dir, log_dir)
         if built["status"] != "built":
             sys.stderr.write(open(os.path.join(log_dir, "build.txt"), errors="replace").read())
@@ -494,76 +712,221 @@ def reference(args):
 
 def reference_script(script, build_dir, scratch, tests_dir, timeout):
     run_dir = os.path.join(scratch, "run-" + stem(script))
-    fresh_copy(build_dir, run_dir)
+    take_tree(build_dir, run_dir)
+    hand_over(run_dir)
     snapping = os.path.join(scratch, stem(script) + ".replay")
     with open(snapping, "w", encoding="utf-8") as out:
-        out.write(rewritten(script, reference_snap(tests_dir)))
-    output_path = os.path.join(scratch, stem(script) + ".txt")
-    command = [REPLAY, "--timeout", str(timeout), snapping, "--"] + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM]
-    status, limit_hit, _ = run_bounded(command, scratch, RUN_LIMITS, output_path)
-    grade, reason = limit_hit or replay_grade(status, b"")
+        out.write(reference_script_text(script, tests_dir))
+    output_path, result_path = os.path.join(scratch, stem(script) + ".txt"), os.path.join(scratch, stem(script) + ".json")
+    command = ([REPLAY, "--timeout", str(timeout), "--out", scratch, "--result", result_path, snapping, "--"]
+               + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM])
+    _, limit_hit, _ = run_bounded(command, run_dir, RUN_LIMITS, output_path)
+    result = read_result(result_path)
+    grade, reason = limit_hit or (replay_grade(result) if result else ("replay-failed", "easel-replay gave no result"))
     if grade != "passed":
         sys.stderr.write(open(output_path, errors="replace").read())
         say("%s: the solution %s" % (os.path.basename(script), reason))
         return False
-    for _, arguments in expectations(script):
-        if saved_file(arguments):
-            shutil.copy(os.path.join(run_dir, saved_file(arguments)), os.path.join(tests_dir, arguments[0]))
+    run_fd = os.open(run_dir, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        for _, arguments in expectations(script):
+            if saved_file(arguments):
+                target = os.path.join(tests_dir, arguments[0])
+                with contextlib.suppress(FileNotFoundError):
+                    os.remove(target)
+                copy_out(open_regular(run_fd, saved_file(arguments), SAVED_FILE_BYTES), target, SAVED_FILE_BYTES)
+    except OSError as failure:
+        say("%s: the solution's saved file: %s" % (os.path.basename(script), failure.strerror or failure))
+        return False
+    finally:
+        os.close(run_fd)
     print("%s: expected pictures written" % os.path.basename(script))
     return True
 
 
-def submissions_of(submissions_dir):
-    return sorted(name for name in os.listdir(submissions_dir)
-                  if glob.glob(os.path.join(glob.escape(os.path.join(submissions_dir, name)), "*.cpp")))
+def real(path):
+    return os.path.realpath(os.path.abspath(path))
+
+
+def overlapping(path, other):
+    """Whether one of two paths is, contains or lies inside the other, links resolved."""
+    path, other = real(path), real(other)
+    return os.path.commonpath([path, other]) in (path, other)
+
+
+def check_out_dir(out_dir, tests_dir, submissions_dir):
+    """Refuses, before anything is written, an OUT_DIR that easel-grade could not write without touching
+    the teacher's files: one overlapping the inputs, or a non-empty one that it did not make."""
+    for name, other in (("TESTS_DIR", tests_dir), ("SUBMISSIONS_DIR", submissions_dir)):
+        if overlapping(out_dir, other):
+            raise SystemExit("easel-grade: OUT_DIR %s is, holds or lies inside %s %s: choose a directory "
+                             "apart from both" % (out_dir, name, other))
+    if os.path.lexists(out_dir):
+        if not os.path.isdir(out_dir) or os.path.islink(out_dir):
+            raise SystemExit("easel-grade: OUT_DIR %s is not a directory" % out_dir)
+        if os.listdir(out_dir) and not os.path.isfile(os.path.join(out_dir, MARK)):
+            raise SystemExit("easel-grade: OUT_DIR %s is not empty and was not made by easel-grade: choose a new "
+                             "or empty directory" % out_dir)
+
+
+def submission_folders(submissions_dir):
+    """Every folder of SUBMISSIONS_DIR, by its name of any bytes: (name, None) for a folder to take, or
+    (name, reason) for an entry in a folder's place that cannot be one (a link)."""
+    found = []
+    for name in sorted(os.listdir(submissions_dir), key=os.fsencode):
+        mode = os.lstat(os.path.join(submissions_dir, name)).st_mode
+        if stat.S_ISDIR(mode):
+            found.append((name, None))
+        elif stat.S_ISLNK(mode):
+            found.append((name, "a symbolic link, not a folder: left out"))
+    return found
+
+
+def prepare(args, work):
+    """Copies the tests and the submissions into work, within the limits. Returns the records of every
+    folder (those not to grade already final) and the job number of each one to grade."""
+    for warning in take_tree(args.tests_dir, os.path.join(work, "tests")):
+        say("the tests directory: " + warning)
+    os.mkdir(os.path.join(work, "jobs"))
+    os.mkdir(os.path.join(work, "job-results"))
+    records, jobs = [], {}
+    for name, refused in submission_folders(args.submissions_dir):
+        record = {"submission": name, "warnings": [], "scripts": [],
+                  "build": {"status": "submission-error", "reason": refused or "", "seconds": ""}}
+        records.append(record)
+        if refused:
+            continue
+        number = str(len(jobs) + 1)
+        record["warnings"] = take_tree(os.path.join(args.submissions_dir, name), os.path.join(work, "jobs", number))
+        if not sources_in(os.path.join(work, "jobs", number)):
+            record["build"]["reason"] = "nothing to build: no .cpp or .cc file" + (
+                " (some were left out)" if record["warnings"] else "")
+            continue
+        jobs[number] = record
+    return records, jobs
 
 
 def run(args):
-    """Grades every submission with GNU parallel, then writes results.csv and index.html."""
-    names = submissions_of(args.submissions_dir)
-    if not names:
-        raise SystemExit("easel-grade: no submission (a directory with .cpp files) in " + args.submissions_dir)
-    missing = [arguments[0] for script in checked_scripts(args.tests_dir) for _, arguments in expectations(script)
+    """Grades every submission with GNU parallel, then writes results.csv and index.html: built apart in
+    OUT_DIR and put in place at the end, so that an interrupted run leaves the previous report as it was."""
+    check_out_dir(args.out_dir, args.tests_dir, args.submissions_dir)
+    scripts = checked_scripts(args.tests_dir)
+    missing = [arguments[0] for script in scripts for _, arguments in expectations(script)
                if not os.path.isfile(os.path.join(args.tests_dir, arguments[0]))]
     if missing:
         raise SystemExit("easel-grade: expected pictures missing in %s (run easel-grade reference first): %s"
                          % (args.tests_dir, " ".join(missing)))
     out = os.path.abspath(args.out_dir)
-    for part in ("tests", "submissions", "results"):
-        shutil.rmtree(os.path.join(out, part), ignore_errors=True)
-    os.makedirs(os.path.join(out, "results"))
-    shutil.copytree(args.tests_dir, os.path.join(out, "tests"), symlinks=True)
-    for name in names:
-        fresh_copy(os.path.join(args.submissions_dir, name), os.path.join(out, "submissions", name))
-    distribute(names, out, args)
-    records = [result_of(out, name) for name in names]
-    write_csv(records, scripts_of(os.path.join(out, "tests")), os.path.join(out, "results.csv"))
-    write_html(records, out)
+    os.makedirs(out, exist_ok=True)
+    if not os.path.exists(os.path.join(out, MARK)):
+        with open(os.path.join(out, MARK), "w") as mark:
+            mark.write("A report of easel-grade, which replaces what it made here on every run.\n")
+    sweep_report_leftovers(out)
+    work = os.path.join(out, "%s-new-%d" % (MARK, os.getpid()))
+    os.mkdir(work)
+    try:
+        records, jobs = prepare(args, work)
+        if not records:
+            raise SystemExit("easel-grade: no submission (a folder) in " + args.submissions_dir)
+        distribute(sorted(jobs, key=int), work, args)
+        for number, record in jobs.items():
+            record.update(job_result(work, number))
+        name_by_folder(work, records, jobs)
+        write_csv(records, scripts_of(os.path.join(work, "tests")), os.path.join(work, "results.csv"))
+        write_html(records, work)
+        publish(work, out)
+    finally:
+        remove_tree(work)
     failed = sum(not passed(record) for record in records)
-    print("%d of %d submission(s) passed every script; report: %s" % (len(names) - failed, len(names),
+    print("%d of %d submission(s) passed every script; report: %s" % (len(records) - failed, len(records),
                                                                        os.path.join(out, "index.html")))
     return 1 if failed else 0
 
 
-def distribute(names, out, args):
-    """One job per submission, spread by GNU parallel over local cores or the machines of --sshlogin."""
+def sweep_report_leftovers(out):
+    """What an earlier run killed outright left in OUT_DIR: its unfinished report, or the one it replaced."""
+    for kind in ("new", "old"):
+        prefix = "%s-%s-" % (MARK, kind)
+        for path in glob.glob(os.path.join(glob.escape(out), prefix + "*")):
+            if not creator_alive(os.path.basename(path), prefix):
+                remove_tree(path)
+
+
+def name_by_folder(work, records, jobs):
+    """Jobs ran under numbers; the report shows each submission under its own folder's name."""
+    os.mkdir(os.path.join(work, "submissions"))
+    os.mkdir(os.path.join(work, "results"))
+    numbers = {id(record): number for number, record in jobs.items()}
+    for record in records:
+        number = numbers.get(id(record))
+        if number is None:
+            continue
+        os.rename(os.path.join(work, "jobs", number), os.path.join(work, "submissions", record["submission"]))
+        if os.path.isdir(os.path.join(work, "job-results", number)):
+            os.rename(os.path.join(work, "job-results", number), os.path.join(work, "results", record["submission"]))
+
+
+@contextlib.contextmanager
+def signals_held():
+    held = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+    signal.pthread_sigmask(signal.SIG_BLOCK, held)
+    try:
+        yield
+    finally:
+        signal.pthread_sigmask(signal.SIG_UNBLOCK, held)
+
+
+def publish(work, out):
+    """Puts the new report in place of the previous one, with interruptions held off; index.html goes
+    first and comes last, so that a report is never shown half replaced."""
+    previous = os.path.join(out, "%s-old-%d" % (MARK, os.getpid()))
+    os.mkdir(previous)
+    with signals_held():
+        for entry in REPORT_ENTRIES:
+            if os.path.lexists(os.path.join(out, entry)):
+                os.rename(os.path.join(out, entry), os.path.join(previous, entry))
+        for entry in reversed(REPORT_ENTRIES):
+            os.rename(os.path.join(work, entry), os.path.join(out, entry))
+    remove_tree(previous)
+
+
+def run_to_end(command, **options):
+    """Runs a command to its end. Interrupted (SIGINT, SIGTERM), it passes SIGINT on and waits for the
+    command to clean up after itself before the interruption goes on."""
+    process = subprocess.Popen(command, **options)
+    try:
+        return process.wait()
+    except BaseException:
+        with signals_held():
+            process.send_signal(signal.SIGINT)
+            process.wait()
+        raise
+
+
+def distribute(numbers, work, args):
+    """One job per submission, spread by GNU parallel over local cores or the machines of --sshlogin.
+    Jobs are named by number, fed on standard input: no folder name reaches a command line."""
     job = [sys.executable, os.path.abspath(__file__)]
     options = ["--jobs", str(args.jobs)]
     if args.sshlogin:
         job = ["easel-grade"]
-        options += ["--sshlogin", args.sshlogin, "--basefile", "tests", "--transferfile", "submissions/{}",
-                    "--return", "results/{}", "--cleanup"]
-    command = (["parallel", "--will-cite", "--halt", "never"] + options + job
-               + ["job", "--timeout", str(args.timeout), "tests", "submissions/{}", "results/{}", ":::"] + names)
-    subprocess.run(command, cwd=out, check=False)
+        options += ["--sshlogin", args.sshlogin, "--basefile", "tests", "--transferfile", "jobs/{}",
+                    "--return", "job-results/{}", "--cleanup"]
+    command = (["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
+               + ["job", "--timeout", str(args.timeout), "tests", "jobs/{}", "job-results/{}"])
+    with tempfile.TemporaryFile() as listed:
+        listed.write("".join(number + "\n" for number in numbers).encode())
+        listed.seek(0)
+        run_to_end(command, cwd=work, stdin=listed)
 
 
-def result_of(out, name):
+def job_result(work, number):
     try:
-        return json.load(open(os.path.join(out, "results", name, "result.json")))
-    except (OSError, ValueError):
-        return {"submission": name, "build": {"status": "not-graded", "reason": "the grading job failed",
-                                              "seconds": ""}, "scripts": []}
+        with open(os.path.join(work, "job-results", number, "result.json")) as text:
+            record = json.load(text)
+        return {"build": record["build"], "scripts": record["scripts"]}
+    except (OSError, ValueError, KeyError):
+        return {"build": {"status": "not-graded", "reason": "the grading job failed", "seconds": ""}, "scripts": []}
 
 
 def passed(record):
@@ -578,21 +941,28 @@ def rows(record, scripts):
                                         "pixels": "", "seconds": ""})
 
 
+def spreadsheet_cell(value):
+    """A CSV cell a spreadsheet shows as text: one that would start a formula gets a leading quote."""
+    text = str(value)
+    return "'" + text if text[:1] in ("=", "+", "-", "@", "\t", "\r") else text
+
+
 def write_csv(records, scripts, path):
-    with open(path, "w", newline="") as out:
+    with open(path, "w", newline="", encoding="utf-8") as out:
         table = csv.writer(out)
         table.writerow(["submission", "script", "status", "reason", "differing_pixels", "seconds"])
         for record in records:
             for script, run in rows(record, scripts):
-                table.writerow([record["submission"], script, run["status"], run["reason"], run["pixels"],
-                                run["seconds"]])
+                table.writerow([spreadsheet_cell(cell) for cell in (
+                    printable(record["submission"]), script, run["status"], run["reason"], run["pixels"],
+                    run["seconds"])])
 
 
 def write_html(records, out):
     scripts = scripts_of(os.path.join(out, "tests"))
     head = "".join("<th>%s</th>" % html.escape(stem(script)) for script in scripts)
     body = "".join("<tr><th>%s</th><td>%s</td>%s</tr>\n" % (
-        html.escape(record["submission"]), build_cell(record),
+        html.escape(printable(record["submission"])), build_cell(record),
         "".join(cell(record, script, run, out) for script, run in rows(record, scripts))) for record in records)
     page = PAGE % {"passed": sum(map(passed, records)), "count": len(records), "head": head, "body": body}
     with open(os.path.join(out, "index.html"), "w", encoding="utf-8") as index:
@@ -600,7 +970,8 @@ def write_html(records, out):
 
 
 def url(path):
-    return html.escape(urllib.parse.quote(path))
+    """A relative URL of a path of any bytes."""
+    return html.escape(urllib.parse.quote(os.fsencode(path)))
 
 
 def link(path, text):
@@ -608,10 +979,16 @@ def link(path, text):
 
 
 def build_cell(record):
-    build_log = "results/%s/build.txt" % record["submission"]
-    return '<span class="%s">%s</span> %s' % (
-        "ok" if record["build"]["status"] == "built" else "bad", html.escape(record["build"]["status"]),
-        link(build_log, "log") if record["build"]["status"] not in ("not-graded",) else "")
+    status = record["build"]["status"]
+    shown = '<span class="%s">%s</span>' % ("ok" if status == "built" else "bad", html.escape(status))
+    if status not in ("not-graded", "submission-error"):
+        shown += " " + link("results/%s/build.txt" % record["submission"], "log")
+    if status == "submission-error":
+        shown += "<br>" + html.escape(record["build"]["reason"])
+    if record.get("warnings"):
+        shown += '<ul class="warnings">%s</ul>' % "".join("<li>%s</li>" % html.escape(warning)
+                                                          for warning in record["warnings"])
+    return shown
 
 
 def cell(record, script, run, out):
@@ -640,6 +1017,7 @@ body { font-family: sans-serif; } table { border-collapse: collapse; }
 td, th { border: 1px solid #999; padding: 4px; vertical-align: top; }
 .ok { background: #dfd; } .bad { background: #fdd; } img { width: 80px; image-rendering: pixelated; margin: 2px; }
 .pictures { display: inline-block; border: 1px solid #bbb; margin: 2px; text-align: center; font-size: small; }
+.warnings { font-size: small; margin: 2px; padding-left: 1em; }
 </style></head><body>
 <h1>%(passed)d of %(count)d submission(s) passed every script</h1>
 <p>Each picture a script expects: what was expected, what the program showed and, in red, the pixels that
@@ -654,9 +1032,26 @@ def job(args):
     return 0 if passed(record) else 1
 
 
+def seconds(text):
+    """A --timeout: more than 0, at most a day, as easel-replay takes it."""
+    try:
+        value = float(text)
+    except ValueError:
+        value = 0
+    if not 0 < value <= LONGEST_TIMEOUT:
+        raise argparse.ArgumentTypeError("%s: give seconds, more than 0 and at most %d" % (text, LONGEST_TIMEOUT))
+    return value
+
+
+def positive(text):
+    if not text.isdigit() or int(text) < 1:
+        raise argparse.ArgumentTypeError("%s: give a whole number of 1 or more" % text)
+    return int(text)
+
+
 def parse(argv):
     parser = argparse.ArgumentParser(prog="easel-grade", description="Grades easel programs against easel-replay scripts.")
-    parser.add_argument("--timeout", type=float, default=5,
+    parser.add_argument("--timeout", type=seconds, default=5,
                         help="seconds a program may take to ask for its next event (default 5)")
     commands = parser.add_subparsers(dest="command", required=True)
     ref = commands.add_parser("reference", help="make the expected pictures from the teacher's solution")
@@ -666,15 +1061,19 @@ def parse(argv):
     grading.add_argument("tests_dir")
     grading.add_argument("submissions_dir")
     grading.add_argument("out_dir")
-    grading.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="submissions graded at once")
+    grading.add_argument("--jobs", type=positive, default=os.cpu_count() or 1, help="submissions graded at once")
     grading.add_argument("--sshlogin", help="GNU parallel's --sshlogin: grade on these machines")
     one = commands.add_parser("job", help="grade one submission (what parallel runs)")
     one.add_argument("tests_dir")
     one.add_argument("submission")
     one.add_argument("result_dir")
     for sub in (ref, grading, one):
-        sub.add_argument("--timeout", type=float, default=argparse.SUPPRESS)
-    return parser.parse_args(argv)
+        sub.add_argument("--timeout", type=seconds, default=argparse.SUPPRESS)
+    args = parser.parse_args(argv)
+    for name in ("solution_dir", "tests_dir", "submissions_dir", "submission"):
+        if hasattr(args, name) and not os.path.isdir(getattr(args, name)):
+            parser.error("%s: not a directory" % getattr(args, name))
+    return args
 
 
 def require(tools):
@@ -683,12 +1082,24 @@ def require(tools):
         raise SystemExit("easel-grade: needs the Debian package(s) " + " ".join(missing))
 
 
+def interrupted(number, _):
+    raise KeyboardInterrupt("signal %d" % number)
+
+
 def main(argv):
     args = parse(argv)
     require([("bwrap", "bubblewrap"), ("g++", "g++")] + ([("parallel", "parallel")] if args.command == "run" else []))
     if args.command in ("reference", "job"):
         in_private_mounts(argv)
-    return {"reference": reference, "run": run, "job": job}[args.command](args)
+    # SIGTERM and SIGHUP end a command as Ctrl-C does: through every clean-up on the way out.
+    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGHUP, interrupted)
+    sweep_leftovers()
+    try:
+        return {"reference": reference, "run": run, "job": job}[args.command](args)
+    except KeyboardInterrupt:
+        say("interrupted: nothing of this run was kept")
+        return 130
 
 
 if __name__ == "__main__":

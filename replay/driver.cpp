@@ -1,4 +1,4 @@
-// easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]
+// easel-replay [--timeout SECONDS] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]
 // easel-replay --words SCRIPT
 //
 // Runs PROGRAM without a display, feeding it the input SCRIPT describes on a virtual clock, and writes
@@ -6,8 +6,10 @@
 #include "exit_status.hpp"
 #include "image.hpp"
 #include "program.hpp"
+#include "saved_file.hpp"
 #include "script.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,10 +27,11 @@ using namespace easel::replay;
 using easel::image::picture;
 
 constexpr const char* usage =
-    "usage: easel-replay [--timeout SECONDS] [--out DIR] SCRIPT -- PROGRAM [ARGS...]\n"
+    "usage: easel-replay [--timeout SECONDS] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]\n"
     "Runs PROGRAM headless with the input SCRIPT describes; see docs/replay.md.\n"
     "  --timeout SECONDS  how long the program may take to ask for its next event (default 10)\n"
     "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n"
+    "  --result FILE      where the outcome is written as one JSON object, whatever the program prints\n"
     "usage: easel-replay --words SCRIPT\n"
     "Checks SCRIPT and prints the words of each command, one JSON line each: {\"line\": N, \"words\": [...]}.\n";
 constexpr std::chrono::milliseconds default_limit{10000};
@@ -37,6 +40,7 @@ constexpr double longest_limit_seconds = 24 * 3600;
 struct options {
     std::chrono::milliseconds limit = default_limit;
     std::string out = ".";
+    std::string result;
     std::string script;
     std::vector<std::string> command;
 };
@@ -58,6 +62,8 @@ std::optional<options> parse_arguments(int argc, char** argv) {
             parsed.limit = *limit;
         } else if (std::strcmp(argv[next], "--out") == 0) {
             parsed.out = argv[next + 1];
+        } else if (std::strcmp(argv[next], "--result") == 0) {
+            parsed.result = argv[next + 1];
         } else {
             return std::nullopt;
         }
@@ -167,6 +173,39 @@ std::string stem(const std::string& path) {
     return dot == 0 || dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// How a run ended: easel-replay's exit status, its name, how the program ended (once it ran) and the
+// pixels that differed over every expect.
+struct run_result {
+    int status = 0;
+    const char* outcome = "passed";
+    std::optional<program_end> end;
+    long differing_pixels = 0;
+};
+
+run_result failed_before_run(int status, const char* outcome) { return {status, outcome, std::nullopt, 0}; }
+
+std::string program_end_json(const std::optional<program_end>& end) {
+    if (!end) return "null";
+    switch (end->how) {
+        case program_end::cause::exited:
+            return "{\"exit\": " + std::to_string(end->value) + "}";
+        case program_end::cause::signalled:
+            return "{\"signal\": " + std::to_string(end->value) + "}";
+        case program_end::cause::too_slow:
+            break;
+    }
+    return "{\"stopped\": true}";
+}
+
+// The outcome for a tool that runs easel-replay, in a file the program cannot reach: unlike the exit
+// status and the messages, nothing the program does or prints can forge it.
+bool write_result(int fd, const run_result& result) {
+    const std::string text = "{\"status\": " + std::to_string(result.status) + ", \"outcome\": \"" + result.outcome +
+                             "\", \"program\": " + program_end_json(result.end) +
+                             ", \"differing_pixels\": " + std::to_string(result.differing_pixels) + "}\n";
+    return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && close(fd) == 0;
+}
+
 command order_for(const step& s) {
     command order{};
     switch (s.kind) {
@@ -198,7 +237,7 @@ class script_player {
 public:
     script_player(const options& opts, std::vector<step> steps) : opts_(opts), steps_(std::move(steps)) {}
 
-    int run(const std::string& hook) {
+    run_result run(const std::string& hook) {
         replayed_program program(hook, opts_.command, opts_.limit);
         for (const step& s : steps_) {
             if (!ended_) {
@@ -208,11 +247,11 @@ public:
                                   ? "wait exit: the program did not end within " + limit_text() + "; it was stopped"
                                   : "the program did not ask for its next event within " + limit_text() +
                                         "; it was stopped");
-                    return status_after(program.stop());
+                    return result_after(program.stop());
                 }
                 if (answer == replayed_program::asking::yes && s.kind == step_kind::await_exit) {
                     report(s, "wait exit: the program asked for another event instead of ending; it was stopped");
-                    return status_after(program.stop());
+                    return result_after(program.stop());
                 }
                 ended_ = answer == replayed_program::asking::ended;
             }
@@ -226,7 +265,7 @@ public:
         const program_end end = program.wait_for_end();
         if (end.how == program_end::cause::too_slow)
             say("the program did not end within " + limit_text() + " of its window closing; it was stopped");
-        return status_after(end);
+        return result_after(end);
     }
 
 private:
@@ -292,7 +331,7 @@ private:
         picture actual;
         try {
             expected = easel::image::read_image(s.file);
-            actual = screen ? *screen : easel::image::read_image(s.saved);
+            actual = screen ? *screen : read_saved_picture(s.saved);
         } catch (const easel::image::image_error& failure) {
             report(s, std::string("expect: ") + failure.what());
             expect_differed_ = true;
@@ -301,6 +340,7 @@ private:
         const easel::image::comparison result = easel::image::compare(actual, expected, s.rules);
         if (result.differing == 0) return;
         expect_differed_ = true;
+        differing_pixels_ += result.differing;
         report(s, "expect " + s.file + ": " + describe(result, s, actual, expected) + leave_pictures(actual, expected, s));
     }
 
@@ -319,21 +359,22 @@ private:
         return actual.pixels.empty() ? " (see " + diff_file + ")" : " (see " + actual_file + " and " + diff_file + ")";
     }
 
-    int status_after(const program_end& end) const {
+    run_result result_after(const program_end& end) const {
+        const auto result = [&](int status, const char* outcome) { return run_result{status, outcome, end, differing_pixels_}; };
         switch (end.how) {
             case program_end::cause::too_slow:
-                return exit_status::too_slow;
+                return result(exit_status::too_slow, "too-slow");
             case program_end::cause::signalled:
                 say("the program was killed by signal " + std::to_string(end.value) + " (" + strsignal(end.value) + ")");
-                return exit_status::crashed;
+                return result(exit_status::crashed, "crashed");
             case program_end::cause::exited:
                 break;
         }
-        if (end.value != 0) return end.value;
-        if (replay_failed_) return exit_status::replay_failed;
-        if (expect_differed_) return exit_status::expect_differed;
-        if (unfinished_) return exit_status::unfinished;
-        return 0;
+        if (end.value != 0) return result(end.value, "exit-status");
+        if (replay_failed_) return result(exit_status::replay_failed, "replay-failed");
+        if (expect_differed_) return result(exit_status::expect_differed, "differs");
+        if (unfinished_) return result(exit_status::unfinished, "ended-early");
+        return result(0, "passed");
     }
 
     const options& opts_;
@@ -343,7 +384,37 @@ private:
     bool replay_failed_ = false;
     bool expect_differed_ = false;
     bool unfinished_ = false;
+    long differing_pixels_ = 0;
 };
+
+run_result replay(const options& opts) {
+    if (!writable_directory(opts.out)) {
+        say("--out " + opts.out + ": not a writable directory");
+        return failed_before_run(exit_status::script_error, "script-error");
+    }
+    std::vector<step> steps;
+    try {
+        steps = read_script(opts.script);
+        check_files(steps, opts.script);
+    } catch (const script_error& faults) {
+        std::cerr << faults.what();
+        return failed_before_run(exit_status::script_error, "script-error");
+    }
+    const std::string hook = hook_path();
+    if (access(hook.c_str(), R_OK) != 0) {
+        say("cannot find the hook " + hook);
+        return failed_before_run(exit_status::replay_failed, "replay-failed");
+    }
+    try {
+        return script_player(opts, std::move(steps)).run(hook);
+    } catch (const start_failure& failure) {
+        say(failure.what());
+        return failed_before_run(exit_status::cannot_start, "cannot-start");
+    } catch (const std::runtime_error& failure) {
+        say(failure.what());
+        return failed_before_run(exit_status::replay_failed, "replay-failed");
+    }
+}
 
 }  // namespace
 
@@ -358,30 +429,18 @@ int main(int argc, char** argv) {
         std::cerr << usage;
         return exit_status::script_error;
     }
-    if (!writable_directory(opts->out)) {
-        say("--out " + opts->out + ": not a writable directory");
-        return exit_status::script_error;
+    int result_file = -1;
+    if (!opts->result.empty()) {
+        result_file = open(opts->result.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (result_file < 0) {
+            say("--result " + opts->result + ": " + std::strerror(errno));
+            return exit_status::script_error;
+        }
     }
-    std::vector<step> steps;
-    try {
-        steps = read_script(opts->script);
-        check_files(steps, opts->script);
-    } catch (const script_error& faults) {
-        std::cerr << faults.what();
-        return exit_status::script_error;
-    }
-    const std::string hook = hook_path();
-    if (access(hook.c_str(), R_OK) != 0) {
-        say("cannot find the hook " + hook);
+    const run_result result = replay(*opts);
+    if (result_file >= 0 && !write_result(result_file, result)) {
+        say("--result " + opts->result + ": cannot be written");
         return exit_status::replay_failed;
     }
-    try {
-        return script_player(*opts, std::move(steps)).run(hook);
-    } catch (const start_failure& failure) {
-        say(failure.what());
-        return exit_status::cannot_start;
-    } catch (const std::runtime_error& failure) {
-        say(failure.what());
-        return exit_status::replay_failed;
-    }
+    return result.status;
 }

@@ -1,5 +1,7 @@
 #include "program.hpp"
 
+#include "end_report.hpp"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -64,13 +66,15 @@ std::string joined(const std::string& first, char separator, const std::string& 
     return rest.empty() ? first : first + separator + rest;
 }
 
-// The caller's environment with the hook preloaded, SDL's dummy video driver, and the hook's socket.
-// An address-sanitised program would refuse a preloaded library that is not first in its link order.
-std::vector<std::string> program_environment(const std::string& hook_path, int hook_socket) {
+// The caller's environment with the hook preloaded, SDL's dummy video driver, the hook's socket and the
+// pipe for a launcher's end report. An address-sanitised program would refuse a preloaded library that
+// is not first in its link order.
+std::vector<std::string> program_environment(const std::string& hook_path, int hook_socket, int end_pipe) {
     const std::vector<std::pair<std::string, std::string>> settings = {
         {"LD_PRELOAD", joined(hook_path, ':', current_value("LD_PRELOAD"))},
         {"SDL_VIDEODRIVER", "dummy"},
         {socket_variable, std::to_string(hook_socket)},
+        {end_variable, std::to_string(end_pipe)},
         {"ASAN_OPTIONS", joined(current_value("ASAN_OPTIONS"), ':', "verify_asan_link_order=0")},
     };
     std::vector<std::string> environment;
@@ -93,8 +97,9 @@ std::vector<char*> c_strings(std::vector<std::string>& texts) {
 
 // On failure the reason goes back through exec_failed, which a successful exec closes.
 [[noreturn]] void become_program(std::vector<std::string> command, std::vector<std::string> environment, int hook_socket,
-                                 int exec_failed) {
-    fcntl(hook_socket, F_SETFD, 0);  // keep it across exec
+                                 int end_pipe, int exec_failed) {
+    fcntl(hook_socket, F_SETFD, 0);  // keep both across exec
+    fcntl(end_pipe, F_SETFD, 0);
     const std::vector<char*> arguments = c_strings(command);
     const std::vector<char*> variables = c_strings(environment);
     execvpe(arguments[0], arguments.data(), variables.data());
@@ -112,6 +117,24 @@ int exec_result(int exec_failed) {
     return got == static_cast<ssize_t>(sizeof reason) ? reason : 0;
 }
 
+// The launcher's "exit N" or "signal N", if it wrote exactly one such line.
+std::optional<program_end> reported_end(int end_pipe) {
+    char text[64] = {};
+    ssize_t got;
+    do got = read(end_pipe, text, sizeof text - 1);
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) return std::nullopt;
+    char how[8] = {};
+    int value = -1;
+    char rest = 0;
+    if (std::sscanf(text, "%7s %d%c", how, &value, &rest) != 3 || rest != '\n' || value < 0 ||
+        static_cast<std::size_t>(got) != std::strlen(text))
+        return std::nullopt;
+    if (std::strcmp(how, "exit") == 0 && value <= 255) return program_end{program_end::cause::exited, value};
+    if (std::strcmp(how, "signal") == 0 && value > 0 && value < NSIG) return program_end{program_end::cause::signalled, value};
+    return std::nullopt;
+}
+
 }  // namespace
 
 replayed_program::replayed_program(const std::string& hook_path, const std::vector<std::string>& command,
@@ -124,19 +147,24 @@ replayed_program::replayed_program(const std::string& hook_path, const std::vect
     // Bounds the reads that follow a request (a picture), like the wait for the request itself.
     const timeval receive_limit{static_cast<time_t>(limit.count() / 1000), static_cast<suseconds_t>(limit.count() % 1000 * 1000)};
     setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &receive_limit, sizeof receive_limit);
-    std::vector<std::string> environment = program_environment(hook_path, ends[1]);
+    int end_pipe[2];
+    if (pipe2(end_pipe, O_CLOEXEC | O_NONBLOCK) != 0) throw system_error("pipe");
+    end_report_ = end_pipe[0];
+    std::vector<std::string> environment = program_environment(hook_path, ends[1], end_pipe[1]);
     int exec_failed[2];
     if (pipe2(exec_failed, O_CLOEXEC) != 0) throw system_error("pipe");
     pid_ = fork();
     if (pid_ < 0) throw system_error("fork");
-    if (pid_ == 0) become_program(command, std::move(environment), ends[1], exec_failed[1]);
+    if (pid_ == 0) become_program(command, std::move(environment), ends[1], end_pipe[1], exec_failed[1]);
     close(ends[1]);
+    close(end_pipe[1]);
     close(exec_failed[1]);
     const int reason = exec_result(exec_failed[0]);
     close(exec_failed[0]);
     if (reason != 0) {
         reap();
         close(socket_);
+        close(end_report_);
         throw start_failure("cannot run " + command.front() + ": " + std::strerror(reason));
     }
 }
@@ -144,6 +172,7 @@ replayed_program::replayed_program(const std::string& hook_path, const std::vect
 replayed_program::~replayed_program() {
     if (!reaped_) stop();
     close(socket_);
+    close(end_report_);
 }
 
 replayed_program::asking replayed_program::await_request() {
@@ -205,7 +234,10 @@ program_end replayed_program::reap() {
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     reaped_ = true;
-    if (WIFEXITED(status))
+    const std::optional<program_end> reported = killed_ ? std::nullopt : reported_end(end_report_);
+    if (reported)
+        end_ = *reported;
+    else if (WIFEXITED(status))
         end_ = {program_end::cause::exited, WEXITSTATUS(status)};
     else
         end_ = {killed_ ? program_end::cause::too_slow : program_end::cause::signalled, WTERMSIG(status)};

@@ -48,7 +48,8 @@ public:
     // What the program showed when it ended without being told to (0 x 0 if nothing); empty otherwise.
     const std::optional<image::picture>& last_picture() const { return last_picture_; }
 
-    // Waits for the program to exit, killing it when it takes longer than the limit.
+    // Waits for the program to exit, killing it when it takes longer than the limit. A launcher's end
+    // report (end_report.hpp) counts over the status of the process easel-replay started.
     program_end wait_for_end();
     // Kills the program and reaps it; only while it has not been reaped.
     program_end stop();
@@ -58,6 +59,7 @@ private:
 
     std::chrono::milliseconds limit_;
     int socket_ = -1;
+    int end_report_ = -1;  // read end of the pipe named by end_variable
     pid_t pid_ = -1;
     bool asked_ = false;
     bool killed_ = false;
