@@ -1,6 +1,7 @@
 # Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
 #                make new NAME=<name>   start a program of your own in programs/<name>
 #                make test    build and run the whole test suite, headless
+#                make grade   build easel-grade and what it needs (docs/grading.md)
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
 #                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
@@ -31,8 +32,10 @@ endif
 RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
 GRADE_PACKAGES = python3 bubblewrap parallel
 DESKTOP_PACKAGES = xvfb x11-utils openbox x11vnc novnc websockify python3
-TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) libgtest-dev libbenchmark-dev xvfb xdotool x11-utils x11-apps \
-                x11-xserver-utils xauth imagemagick libx11-dev openbox x11vnc novnc websockify
+# openssh-server and rsync: a second machine for the --sshlogin test, an sshd of its own on 127.0.0.1.
+TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) openssh-server openssh-client rsync libgtest-dev libbenchmark-dev \
+                xvfb xdotool x11-utils x11-apps x11-xserver-utils xauth imagemagick libx11-dev openbox x11vnc novnc \
+                websockify
 
 BENCH_PACKAGES = $(TEST_PACKAGES) libsdl-gfx1.2-dev
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
@@ -48,8 +51,8 @@ WEB_ENV = NODE_PATH=/usr/share/nodejs
 WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
   -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 
-.PHONY: run new test gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
-        web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop
+.PHONY: run new test grade gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
+        web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop deps-grade
 
 run: deps-run configure
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
@@ -60,6 +63,10 @@ new:
 test: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
 test: deps-test build $(if $(filter 1,$(SANITIZE)),,web-if-available)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+grade: deps-grade configure
+	cmake --build $(BUILD) -j$(JOBS) --target easel-grade-tools
+	@echo "easel-grade is $(BUILD)/bin/easel-grade"
 
 gallery: deps-run build
 	@sh tools/gallery.sh $(BUILD)
@@ -145,6 +152,9 @@ deps-desktop:
 
 deps-test:
 	@sh tools/install-packages.sh $(TEST_PACKAGES)
+
+deps-grade:
+	@sh tools/install-packages.sh $(RUN_PACKAGES) $(GRADE_PACKAGES)
 
 clean:
 	rm -rf build build-sanitize build-bench build-fuzz $(WEB_SITE) $(WEB_BUILD)

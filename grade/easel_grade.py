@@ -75,6 +75,12 @@ def say(message):
     print("easel-grade: " + message, file=sys.stderr)
 
 
+def refuse(message):
+    """Ends the command with one line saying why, status 2, before it writes anything."""
+    say(message)
+    raise SystemExit(2)
+
+
 def printable(name):
     """A name of any bytes as text: bytes that are not UTF-8, and control characters, as \\xNN."""
     shown = []
@@ -125,7 +131,8 @@ def saved_file(arguments):
 def rewritten(script_path, replacements):
     """The script's text with the lines of the named commands replaced: {name: line(its words)}."""
     # Lines end at \n alone, as easel-replay counts them.
-    lines = open(script_path, encoding="utf-8", errors="replace", newline="").read().split("\n")
+    with open(script_path, encoding="utf-8", errors="replace", newline="") as text:
+        lines = text.read().split("\n")
     for name, line in replacements.items():
         for number, arguments in commands_named(script_path, name):
             lines[number - 1] = line(arguments)
@@ -158,11 +165,11 @@ def checked_scripts(tests_dir):
     """The scripts, refused when there are none or an expected picture is not a plain name in tests_dir."""
     scripts = scripts_of(tests_dir)
     if not scripts:
-        raise SystemExit("easel-grade: no *.replay script in " + tests_dir)
+        refuse("no *.replay script in " + tests_dir)
     for script in scripts:
         for number, arguments in expectations(script):
             if os.path.basename(arguments[0]) != arguments[0] or arguments[0] in (".", ".."):
-                raise SystemExit("easel-grade: %s:%d: expect %s: name a picture in the tests directory, "
+                refuse("%s:%d: expect %s: name a picture in the tests directory, "
                                  "without a directory" % (script, number, arguments[0]))
     return scripts
 
@@ -548,7 +555,7 @@ def sdl_flags():
             return subprocess.run(command, capture_output=True, text=True, check=True).stdout.split()
         except (OSError, subprocess.CalledProcessError):
             continue
-    raise SystemExit("easel-grade: neither sdl-config nor pkg-config finds SDL 1.2")
+    refuse("neither sdl-config nor pkg-config finds SDL 1.2")
 
 
 def sources_in(directory):
@@ -587,6 +594,8 @@ def replay_grade(result):
         return "exit-status", "ended with status %d" % program.get("exit", -1)
     if outcome == "differs" and result.get("differing_pixels"):
         return "differs", "%d pixel(s) differ" % result["differing_pixels"]
+    if outcome == "differs" and result.get("unreadable"):
+        return "differs", "cannot compare " + result["unreadable"]
     return outcome, REPLAY_OUTCOMES.get(outcome, "easel-replay failed")
 
 
@@ -617,10 +626,12 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
     result = read_result(result_path)
     with contextlib.suppress(OSError):
         os.remove(result_path)
+    if result and isinstance(result.get("unreadable"), str):
+        result["unreadable"] = result["unreadable"].replace(os.path.join(expected_dir, ""), "")
     grade, reason = (limit_hit or (status != 0 and disk_full(run_dir))
                      or (replay_grade(result) if result else ("replay-failed", "easel-replay gave no result")))
     return {"script": stem(script), "status": grade, "reason": reason,
-            "pixels": result["differing_pixels"] if grade == "differs" and result else "",
+            "pixels": (result["differing_pixels"] or "") if grade == "differs" and result else "",
             "seconds": round(seconds, 3)}
 
 
@@ -705,7 +716,7 @@ def reference(args):
         built = build(build_dir, log_dir)
         if built["status"] != "built":
             sys.stderr.write(open(os.path.join(log_dir, "build.txt"), errors="replace").read())
-            raise SystemExit("easel-grade: the solution: " + built["reason"])
+            refuse("the solution: " + built["reason"])
         failures = sum(not reference_script(script, build_dir, scratch, tests_dir, args.timeout) for script in scripts)
     return 1 if failures else 0
 
@@ -759,13 +770,13 @@ def check_out_dir(out_dir, tests_dir, submissions_dir):
     the teacher's files: one overlapping the inputs, or a non-empty one that it did not make."""
     for name, other in (("TESTS_DIR", tests_dir), ("SUBMISSIONS_DIR", submissions_dir)):
         if overlapping(out_dir, other):
-            raise SystemExit("easel-grade: OUT_DIR %s is, holds or lies inside %s %s: choose a directory "
+            refuse("OUT_DIR %s is, holds or lies inside %s %s: choose a directory "
                              "apart from both" % (out_dir, name, other))
     if os.path.lexists(out_dir):
         if not os.path.isdir(out_dir) or os.path.islink(out_dir):
-            raise SystemExit("easel-grade: OUT_DIR %s is not a directory" % out_dir)
+            refuse("OUT_DIR %s is not a directory" % out_dir)
         if os.listdir(out_dir) and not os.path.isfile(os.path.join(out_dir, MARK)):
-            raise SystemExit("easel-grade: OUT_DIR %s is not empty and was not made by easel-grade: choose a new "
+            refuse("OUT_DIR %s is not empty and was not made by easel-grade: choose a new "
                              "or empty directory" % out_dir)
 
 
@@ -790,13 +801,13 @@ def prepare(args, work):
     os.mkdir(os.path.join(work, "jobs"))
     os.mkdir(os.path.join(work, "job-results"))
     records, jobs = [], {}
-    for name, refused in submission_folders(args.submissions_dir):
+    for index, (name, refused) in enumerate(submission_folders(args.submissions_dir), 1):
         record = {"submission": name, "warnings": [], "scripts": [],
                   "build": {"status": "submission-error", "reason": refused or "", "seconds": ""}}
         records.append(record)
         if refused:
             continue
-        number = str(len(jobs) + 1)
+        number = str(index)
         record["warnings"] = take_tree(os.path.join(args.submissions_dir, name), os.path.join(work, "jobs", number))
         if not sources_in(os.path.join(work, "jobs", number)):
             record["build"]["reason"] = "nothing to build: no .cpp or .cc file" + (
@@ -814,7 +825,7 @@ def run(args):
     missing = [arguments[0] for script in scripts for _, arguments in expectations(script)
                if not os.path.isfile(os.path.join(args.tests_dir, arguments[0]))]
     if missing:
-        raise SystemExit("easel-grade: expected pictures missing in %s (run easel-grade reference first): %s"
+        refuse("expected pictures missing in %s (run easel-grade reference first): %s"
                          % (args.tests_dir, " ".join(missing)))
     out = os.path.abspath(args.out_dir)
     os.makedirs(out, exist_ok=True)
@@ -827,7 +838,7 @@ def run(args):
     try:
         records, jobs = prepare(args, work)
         if not records:
-            raise SystemExit("easel-grade: no submission (a folder) in " + args.submissions_dir)
+            refuse("no submission (a folder) in " + args.submissions_dir)
         distribute(sorted(jobs, key=int), work, args)
         for number, record in jobs.items():
             record.update(job_result(work, number))
@@ -1079,7 +1090,7 @@ def parse(argv):
 def require(tools):
     missing = [package for tool, package in tools if not shutil.which(tool)]
     if missing:
-        raise SystemExit("easel-grade: needs the Debian package(s) " + " ".join(missing))
+        refuse("needs the Debian package(s) " + " ".join(missing))
 
 
 def interrupted(number, _):

@@ -173,16 +173,17 @@ std::string stem(const std::string& path) {
     return dot == 0 || dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// How a run ended: easel-replay's exit status, its name, how the program ended (once it ran) and the
-// pixels that differed over every expect.
+// How a run ended: easel-replay's exit status, its name, how the program ended (once it ran), the
+// pixels that differed over every expect and why the first picture that could not be compared could not.
 struct run_result {
     int status = 0;
     const char* outcome = "passed";
     std::optional<program_end> end;
     long differing_pixels = 0;
+    std::string unreadable;
 };
 
-run_result failed_before_run(int status, const char* outcome) { return {status, outcome, std::nullopt, 0}; }
+run_result failed_before_run(int status, const char* outcome) { return {status, outcome, std::nullopt, 0, ""}; }
 
 std::string program_end_json(const std::optional<program_end>& end) {
     if (!end) return "null";
@@ -202,7 +203,8 @@ std::string program_end_json(const std::optional<program_end>& end) {
 bool write_result(int fd, const run_result& result) {
     const std::string text = "{\"status\": " + std::to_string(result.status) + ", \"outcome\": \"" + result.outcome +
                              "\", \"program\": " + program_end_json(result.end) +
-                             ", \"differing_pixels\": " + std::to_string(result.differing_pixels) + "}\n";
+                             ", \"differing_pixels\": " + std::to_string(result.differing_pixels) +
+                             ", \"unreadable\": " + json_string(result.unreadable) + "}\n";
     return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && close(fd) == 0;
 }
 
@@ -334,6 +336,7 @@ private:
             actual = screen ? *screen : read_saved_picture(s.saved);
         } catch (const easel::image::image_error& failure) {
             report(s, std::string("expect: ") + failure.what());
+            if (unreadable_.empty()) unreadable_ = failure.what();
             expect_differed_ = true;
             return;
         }
@@ -360,7 +363,9 @@ private:
     }
 
     run_result result_after(const program_end& end) const {
-        const auto result = [&](int status, const char* outcome) { return run_result{status, outcome, end, differing_pixels_}; };
+        const auto result = [&](int status, const char* outcome) {
+            return run_result{status, outcome, end, differing_pixels_, unreadable_};
+        };
         switch (end.how) {
             case program_end::cause::too_slow:
                 return result(exit_status::too_slow, "too-slow");
@@ -385,6 +390,7 @@ private:
     bool expect_differed_ = false;
     bool unfinished_ = false;
     long differing_pixels_ = 0;
+    std::string unreadable_;
 };
 
 run_result replay(const options& opts) {

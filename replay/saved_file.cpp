@@ -45,7 +45,7 @@ std::vector<std::string> components(const std::string& name) {
 }
 
 std::string open_failure(int error) {
-    return error == ELOOP ? "a symbolic link, not a file the program saved" : std::strerror(error);
+    return error == ELOOP ? "a symbolic link, not a file the program saved" : std::string("cannot open (") + std::strerror(error) + ")";
 }
 
 }  // namespace

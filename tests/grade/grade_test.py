@@ -1,23 +1,28 @@
 #!/usr/bin/env python3
 """easel-grade end to end: grade_test.py CHECK EASEL_GRADE DOCS_EXAMPLE_DIR HOSTILE_DIR
 
-CHECK is worked_example (grades as docs/grading.md says, three runs alike), hostile (every hostile sample is
-contained and recorded) or unprivileged (the path without root). Exits 77 when bwrap or parallel is missing.
+CHECK is worked_example (grades as docs/grading.md says, three runs alike), hostile (every hostile sample
+and odd folder is contained and graded as itself), unprivileged (the path without root) or out_dir (the
+teacher's files and the previous report survive mistakes and interruptions). Exits 77 when bwrap or
+parallel is missing.
 """
 
 import csv
 import glob
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
 import tempfile
+import time
 from html.parser import HTMLParser
-from urllib.parse import unquote
+from urllib.parse import unquote_to_bytes
 
 SKIPPED = 77
 TIMEOUT = ["--timeout", "5"]
+NOBODY = "65534"
 
 
 def fail(message):
@@ -25,17 +30,17 @@ def fail(message):
     sys.exit(1)
 
 
-def grade(easel_grade, *arguments, user=None):
+def grade(easel_grade, *arguments, user=None, **options):
     command = [easel_grade] + TIMEOUT + list(arguments)
     if user:
         command = ["setpriv", "--reuid", user, "--regid", user, "--clear-groups"] + command
-    return subprocess.run(command, capture_output=True, text=True)
+    return subprocess.run(command, capture_output=True, text=True, **options)
 
 
-def statuses(out_dir):
-    """(submission, script) -> status, from results.csv."""
-    with open(os.path.join(out_dir, "results.csv")) as table:
-        return {(row["submission"], row["script"]): row["status"] for row in csv.DictReader(table)}
+def statuses(out_dir, field="status"):
+    """(submission, script) -> status (or another field), from results.csv."""
+    with open(os.path.join(out_dir, "results.csv"), encoding="utf-8") as table:
+        return {(row["submission"], row["script"]): row[field] for row in csv.DictReader(table)}
 
 
 def documented(docs_dir):
@@ -68,8 +73,9 @@ def check_links(out_dir):
         def handle_starttag(self, tag, attributes):
             self.found += [value for name, value in attributes if name in ("href", "src")]
     parser = links()
-    parser.feed(open(os.path.join(out_dir, "index.html")).read())
-    missing = [path for path in parser.found if not os.path.isfile(os.path.join(out_dir, unquote(path)))]
+    parser.feed(open(os.path.join(out_dir, "index.html"), encoding="utf-8").read())
+    missing = [path for path in parser.found
+               if not os.path.isfile(os.path.join(os.fsencode(out_dir), unquote_to_bytes(path)))]
     if missing or not any(path.endswith(".png") for path in parser.found):
         fail("index.html: missing pictures or links %s" % missing)
 
@@ -86,13 +92,19 @@ def worked_example(work, easel_grade, docs_dir, _):
     check_links(out)
 
 
+def output_of(out_dir, submission, script="square"):
+    with open(os.path.join(out_dir, "results", submission, script, "output.txt"), "rb") as output:
+        return output.read().decode("utf-8", "replace")
+
+
 def everything_in(out_dir, submission):
     return b"".join(open(path, "rb").read()
                     for path in glob.glob(os.path.join(out_dir, "results", submission, "**", "*.txt"), recursive=True))
 
 
-def check_contained(out_dir, copy, hostile_names):
-    """No output of a hostile submission shows a secret; nothing was written outside the sandbox."""
+def check_contained(out_dir, copy, easel_grade, hostile_names, as_root):
+    """No output of a hostile submission shows a secret; nothing was written outside the sandbox; no
+    attempt to escape succeeded."""
     secrets = [b"root:x:0:0", b"PNG"] + [open(path, "rb").readline().strip() for path in
                                          glob.glob(os.path.join(copy, "*", "*", "main.cpp"))
                                          if open(path, "rb").read(2) == b"//"]
@@ -102,16 +114,104 @@ def check_contained(out_dir, copy, hostile_names):
         leaked = [secret for secret in secrets if secret in shown and secret != own]
         if leaked:
             fail("%s shows %s" % (name, leaked))
-    escaped = ["/escaped.txt", "/usr/escaped.txt"] + glob.glob(os.path.join(copy, "**", "escaped.txt"), recursive=True)
+    bin_dir = os.path.dirname(os.path.realpath(easel_grade))
+    escaped = ["/escaped.txt", "/usr/escaped.txt", os.path.join(bin_dir, "escaped.txt")] + glob.glob(
+        os.path.join(copy, "**", "escaped.txt"), recursive=True)
     if any(os.path.exists(path) for path in escaped):
         fail("a submission wrote outside its directory")
+    escape = output_of(out_dir, "escape")
+    if ": done" in escape or "refused" not in escape or (as_root and "uid %s\n" % NOBODY not in escape):
+        fail("escape: " + escape)
+    if "CapEff:\t0000000000000000" not in escape or "CapBnd:\t0000000000000000" not in escape:
+        fail("the program held capabilities: " + escape)
+    taken = int(output_of(out_dir, "shm").split("/dev/shm took ")[1].split()[0])
+    if taken > 16:
+        fail("/dev/shm took %d MB" % taken)
+
+
+# Each trick of hostile/tricks (trick.txt) and what it is graded, script by script (clear, clicks, square).
+def tricks(copy):
+    saved = os.path.join(copy, "tests", "saved_clicks.bmp")
+    same = lambda status: [status] * 3
+    return {"escape": ("escape", same("passed")), "exit_2": ("exit 2", same("exit-status")),
+            "exit_8": ("exit 8", same("exit-status")), "exit_139": ("exit 139", same("exit-status")),
+            "print": ("print", same("differs")), "link": ("link " + saved, ["passed", "differs", "passed"]),
+            "fifo": ("fifo", ["passed", "differs", "passed"]), "deep": ("deep", same("passed")),
+            "shm": ("shm", same("passed"))}
+
+
+def add_tricks(copy, hostile_dir, names):
+    for name, (trick, _) in tricks(copy).items():
+        if name in names:
+            target = os.path.join(copy, "submissions", name)
+            shutil.copytree(os.path.join(hostile_dir, "tricks"), target)
+            with open(os.path.join(target, "trick.txt"), "w") as text:
+                text.write(trick)
+
+
+def odd_folders(submissions):
+    """Folders whose names or contents broke grading once; each holds a correct program beside its oddity.
+    Returns (name as bytes, status of every script)."""
+    correct = os.path.join(submissions, "correct", "main.cpp")
+    odd = {}
+    for name in (b":::", b"new\nline", b"it's; {} <a> b=c\td", b"=HYPERLINK(\"evil\")",
+                 b"latin\xe9", "őz".encode()):
+        os.mkdir(os.path.join(os.fsencode(submissions), name))
+        shutil.copy(correct, os.path.join(os.fsencode(submissions), name, b"main.cpp"))
+        odd[name] = "passed"
+    for name, make in (("fifo_inside", lambda d: os.mkfifo(os.path.join(d, "pipe"))),
+                       ("deep_inside", lambda d: os.makedirs(os.path.join(d, *["d"] * 700))),
+                       ("sparse_inside", lambda d: os.truncate(open(os.path.join(d, "big"), "wb").name, 4 << 30)),
+                       ("links_inside", lambda d: [os.symlink("/etc/shadow", os.path.join(d, "secret")),
+                                                   os.symlink("../../solution", os.path.join(d, "solution"))])):
+        folder = os.path.join(submissions, name)
+        os.mkdir(folder)
+        shutil.copy(correct, folder)
+        make(folder)
+        odd[name.encode()] = "passed"
+    os.mkdir(os.path.join(submissions, "only_cc"))
+    shutil.copy(correct, os.path.join(submissions, "only_cc", "main.cc"))
+    odd[b"only_cc"] = "passed"
+    os.mkdir(os.path.join(submissions, "empty"))
+    os.mkdir(os.path.join(submissions, "only_a_link"))
+    os.symlink(os.path.abspath(correct), os.path.join(submissions, "only_a_link", "main.cpp"))
+    os.symlink("correct", os.path.join(submissions, "linked_folder"))
+    for name in (b"empty", b"only_a_link", b"linked_folder"):
+        odd[name] = "submission-error"
+    return odd
+
+
+def shown(name):
+    """A folder name as results.csv shows it: bytes that are not UTF-8 and control characters as \\xNN, a
+    leading quote before what a spreadsheet would take for a formula."""
+    text = "".join("\\x%02x" % (ord(c) - 0xDC00) if 0xDC80 <= ord(c) <= 0xDCFF else
+                   "\\x%02x" % ord(c) if ord(c) < 0x20 else c for c in name.decode("utf-8", "surrogateescape"))
+    return "'" + text if text[:1] in "=+-@" else text
+
+
+def check_report_files(out_dir):
+    """The report holds regular files and folders only, none larger than a submission may be, and no
+    cell of results.csv a spreadsheet would run as a formula."""
+    for directory, folders, files in os.walk(out_dir):
+        for name in folders + files:
+            mode = os.lstat(os.path.join(directory, name))
+            if not (os.path.isdir(os.path.join(directory, name)) or os.path.isfile(os.path.join(directory, name))) \
+                    or os.path.islink(os.path.join(directory, name)) or mode.st_size > 64 << 20:
+                fail("the report holds %s" % os.path.join(directory, name))
+    with open(os.path.join(out_dir, "results.csv"), encoding="utf-8") as table:
+        cells = [cell for row in csv.reader(table) for cell in row]
+    if any(cell[:1] in ("=", "+", "-", "@") for cell in cells):
+        fail("a live formula in results.csv")
 
 
 def hostile(work, easel_grade, docs_dir, hostile_dir):
     copy = example(work, docs_dir, easel_grade)
     submissions = os.path.join(copy, "submissions")
     for sample in os.listdir(hostile_dir):
-        shutil.copytree(os.path.join(hostile_dir, sample), os.path.join(submissions, sample))
+        if sample != "tricks":
+            shutil.copytree(os.path.join(hostile_dir, sample), os.path.join(submissions, sample))
+    add_tricks(copy, hostile_dir, tricks(copy))
+    odd = odd_folders(submissions)
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen()
@@ -122,29 +222,45 @@ def hostile(work, easel_grade, docs_dir, hostile_dir):
     graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "2")
     results = statuses(out)
     expected = dict(documented(docs_dir))
-    for script in ("clear", "clicks", "square"):
+    scripts = ("clear", "clicks", "square")
+    for index, script in enumerate(scripts):
         expected.update({("flood_output", script): "output-limit", ("fill_disk", script): "disk-limit",
                          ("hog_memory", script): "memory-limit", ("connect", script): "exit-status",
                          ("include_secrets", script): "build-failed"})
+        expected.update({(name, script): grades[index] for name, (_, grades) in tricks(copy).items()})
+        expected.update({(shown(name), script): status for name, status in odd.items()})
     if graded.returncode != 1 or results != expected:
-        fail("status %d, results %s, expected %s" % (graded.returncode, results, expected))
+        wrong = {key: (results.get(key), status) for key, status in expected.items() if results.get(key) != status}
+        fail("status %d, (got, expected) %s, unexpected %s\n%s" % (
+            graded.returncode, wrong, set(results) - set(expected), graded.stderr))
+    reasons, pixels, seconds = statuses(out, "reason"), statuses(out, "differing_pixels"), statuses(out, "seconds")
+    for status in (2, 8, 139):
+        if reasons[("exit_%d" % status, "square")] != "ended with status %d" % status:
+            fail("exit %d: %s" % (status, reasons[("exit_%d" % status, "square")]))
+    if [pixels[("print", script)] for script in scripts] != [pixels[("off_by_one", script)] for script in scripts]:
+        fail("printed text changed the pixel count: %s" % pixels)
+    for name, reason in (("link", "symbolic link"), ("fifo", "not a regular file")):
+        if reason not in reasons[(name, "clicks")] or float(seconds[(name, "clicks")]) > 3:
+            fail("%s: %s in %s s" % (name, reasons[(name, "clicks")], seconds[(name, "clicks")]))
+    if "deeper than 16" not in open(os.path.join(out, "index.html"), encoding="utf-8").read():
+        fail("the left-out deep folder is not listed")
     try:
         listener.accept()
         fail("a submission reached a listener on 127.0.0.1")
     except BlockingIOError:
         pass
-    check_contained(out, copy, ["hostile", "include_secrets", "connect"])
-    groups = glob.glob("/sys/fs/cgroup/*/easel-grade-*") + glob.glob("/sys/fs/cgroup/easel-grade-*")
-    left = [group for group in groups if not os.path.exists("/proc/" + group.split("-")[-2])]
-    if left:
-        fail("control groups left behind: %s" % left)
+    check_contained(out, copy, easel_grade, ["hostile", "include_secrets", "connect"], as_root=os.getuid() == 0)
+    check_report_files(out)
+    check_links(out)
+    if leftovers():
+        fail("left behind: %s" % leftovers())
 
 
-def unprivileged(work, easel_grade, docs_dir, _):
+def unprivileged(work, easel_grade, docs_dir, hostile_dir):
     """Without root: no control groups, no private mounts; the sandbox and the rlimits still hold."""
     user = None
     if os.getuid() == 0:
-        user = "65534"
+        user = NOBODY
         readable = ["setpriv", "--reuid", user, "--regid", user, "--clear-groups", "test", "-r", easel_grade]
         if not shutil.which("setpriv") or subprocess.run(readable).returncode != 0:
             print("SKIP: user %s cannot read %s (or setpriv is missing)" % (user, easel_grade))
@@ -154,17 +270,87 @@ def unprivileged(work, easel_grade, docs_dir, _):
     submissions = os.path.join(copy, "submissions")
     for name in ("off_by_one", "hanging"):
         shutil.rmtree(os.path.join(submissions, name))
+    add_tricks(copy, hostile_dir, ("escape", "shm"))
     out = os.path.join(work, "out")
-    os.mkdir(out)
-    os.chmod(out, 0o777)
     graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "2", user=user)
     results = statuses(out)
     expected = {key: status for key, status in documented(docs_dir).items() if key[0] in ("correct", "crashing")}
+    expected.update({(name, script): "passed" for name in ("escape", "shm") for script in ("clear", "clicks", "square")})
     if graded.returncode != 1 or any(results[key] != status for key, status in expected.items()):
         fail("status %d, results %s\n%s" % (graded.returncode, results, graded.stderr))
     if results[("hostile", "clicks")] == "passed":
         fail("a fork without end passed")
-    check_contained(out, copy, ["hostile"])
+    check_contained(out, copy, easel_grade, ["hostile"], as_root=False)
+
+
+def snapshot(directory):
+    """Every file under a directory with its content, to tell whether anything changed."""
+    return {path: open(path, "rb").read() for path in glob.glob(os.path.join(directory, "**"), recursive=True)
+            if os.path.isfile(path)}
+
+
+def leftovers(out=None):
+    """Control groups, scratch folders and unfinished reports of easel-grade processes that have ended
+    (their names carry the process's id); other tests may be grading at the same time."""
+    found = (glob.glob("/sys/fs/cgroup/*/easel-grade-*") + glob.glob("/sys/fs/cgroup/easel-grade-*")
+             + glob.glob(os.path.join(tempfile.gettempdir(), "easel-grade-*"))
+             + (glob.glob(os.path.join(out, ".easel-grade-*-*")) if out else []))
+    return [path for path in found if not os.path.exists("/proc/" + creator(path))]
+
+
+def creator(path):
+    """The process id in easel-grade-PID-... (groups, scratch) or .easel-grade-new-PID (reports)."""
+    name = os.path.basename(path)
+    return name.rsplit("-", 1)[1] if name.startswith(".") else name[len("easel-grade-"):].split("-")[0]
+
+
+def interrupted_run(easel_grade, copy, out, how):
+    """Starts a run, waits until its first job has started, and stops it with the signal `how`."""
+    run = subprocess.Popen([easel_grade] + TIMEOUT + ["run", os.path.join(copy, "tests"), os.path.join(copy, "submissions"),
+                                                      out, "--jobs", "1"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    deadline = time.monotonic() + 30
+    while not glob.glob(os.path.join(out, ".easel-grade-new-*", "job-results", "*")) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    time.sleep(0.5)
+    os.killpg(run.pid, how)
+    run.wait()
+    return run.returncode
+
+
+def out_dir(work, easel_grade, docs_dir, _):
+    """Mistaken OUT_DIRs are refused before anything is written; an interrupted run keeps the previous
+    report and leaves nothing behind; what a killed run left, the next one sweeps away."""
+    copy = example(work, docs_dir, easel_grade)
+    before = snapshot(copy)
+    tests, submissions = os.path.join(copy, "tests"), os.path.join(copy, "submissions")
+    foreign = os.path.join(work, "foreign")
+    os.mkdir(foreign)
+    open(os.path.join(foreign, "notes.txt"), "w").close()
+    for target, options in ((".", []), ("tests", []), ("submissions", []), ("submissions/correct", []),
+                            (os.path.join(copy, "submissions", ".."), []), (foreign, []),
+                            (os.path.join(work, "fresh"), ["--timeout", "0"]), (os.path.join(work, "fresh"), ["--jobs", "0"])):
+        refused = grade(easel_grade, "run", "tests", "submissions", target, *options, cwd=copy)
+        if refused.returncode != 2 or (not options and len(refused.stderr.strip().splitlines()) != 1):
+            fail("OUT_DIR %s %s: status %d, %s" % (target, options, refused.returncode, refused.stderr))
+    if snapshot(copy) != before or os.path.exists(os.path.join(work, "fresh")) or os.listdir(foreign) != ["notes.txt"]:
+        fail("a refused run changed files")
+    for name in ("crashing", "hanging", "hostile", "off_by_one"):
+        shutil.rmtree(os.path.join(submissions, name))
+    out = os.path.join(work, "report")
+    if grade(easel_grade, "run", tests, submissions, out).returncode != 0:
+        fail("the first report")
+    shutil.copytree(os.path.join(docs_dir, "submissions", "hanging"), os.path.join(submissions, "hanging"))
+    report = snapshot(out)
+    for how in (signal.SIGINT, signal.SIGTERM):
+        interrupted_run(easel_grade, copy, out, how)
+        if snapshot(out) != report or leftovers(out):
+            fail("after %s: report changed %s, left %s" % (how.name, snapshot(out) != report, leftovers(out)))
+    interrupted_run(easel_grade, copy, out, signal.SIGKILL)
+    if grade(easel_grade, "run", tests, submissions, out).returncode != 1 or leftovers(out):
+        fail("after SIGKILL the next run left %s" % leftovers(out))
+    if ("hanging", "clear") not in statuses(out):
+        fail("the report was not replaced")
 
 
 def main(check, easel_grade, docs_dir, hostile_dir):

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""easel-grade's own logic, without bubblewrap, GNU parallel or root:
+grade_logic_test.py EASEL_GRADE_SOURCE EASEL_REPLAY [unittest options]"""
+
+import csv
+import importlib.util
+import os
+import signal
+import stat
+import sys
+import tempfile
+import unittest
+
+source, replay = sys.argv[1], sys.argv[2]
+spec = importlib.util.spec_from_file_location("easel_grade", source)
+grade = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(grade)
+grade.REPLAY = replay
+
+
+class work_dir(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.TemporaryDirectory(prefix="grade-logic-")
+        self.dir = self.work.name
+
+    def tearDown(self):
+        self.work.cleanup()
+
+    def file(self, name, text=""):
+        path = os.path.join(self.dir, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as out:
+            out.write(text)
+        return path
+
+
+class scripts(work_dir):
+    def test_grading_and_reference_rewrite_only_expect_and_snap_lines(self):
+        script = self.file("a.replay", '# c\r\nclick left 1 2\nexpect "a b.png" tolerance 3\n'
+                                       'snap shot.png\nexpect saved.bmp from "my drawing.bmp"\n')
+        self.assertEqual(grade.grading_script(script, "/x").split("\n"), [
+            "# c\r", "click left 1 2", 'expect "/x/a b.png" "tolerance" "3"', '# "snap" "shot.png"',
+            'expect "/x/saved.bmp" "from" "my drawing.bmp"', ""])
+        self.assertEqual(grade.reference_script_text(script, "/t").split("\n")[2:5], [
+            'snap "/t/a b.png"', '# "snap" "shot.png"', '# "expect" "saved.bmp" "from" "my drawing.bmp"'])
+
+
+class outcomes(unittest.TestCase):
+    def test_only_the_result_file_decides_the_grade(self):
+        cases = [({"outcome": "passed"}, ("passed", "")),
+                 ({"outcome": "exit-status", "program": {"exit": 139}}, ("exit-status", "ended with status 139")),
+                 ({"outcome": "exit-status", "program": {"exit": 2}}, ("exit-status", "ended with status 2")),
+                 ({"outcome": "crashed", "program": {"signal": 11}}, ("crashed", "crashed (SIGSEGV)")),
+                 ({"outcome": "crashed", "program": {"signal": int(signal.SIGXCPU)}}, ("cpu-limit", "CPU time limit reached")),
+                 ({"outcome": "differs", "differing_pixels": 41}, ("differs", "41 pixel(s) differ")),
+                 ({"outcome": "differs", "differing_pixels": 0, "unreadable": "d.bmp: not a regular file"},
+                  ("differs", "cannot compare d.bmp: not a regular file")),
+                 ({"outcome": "too-slow", "program": {"stopped": True}}, ("too-slow", grade.REPLAY_OUTCOMES["too-slow"]))]
+        for result, expected in cases:
+            self.assertEqual(grade.replay_grade(result), expected, result)
+
+
+class report(work_dir):
+    def test_cells_neither_run_as_formulas_nor_hide_bytes(self):
+        records = [{"submission": '=HYPERLINK("x")', "build": {"status": "built", "reason": "", "seconds": 1}, "scripts": [
+            {"script": "a", "status": "passed", "reason": "-1", "pixels": "", "seconds": 0.5}]},
+                   {"submission": os.fsdecode(b"latin\xe9\nx"), "build": {"status": "submission-error",
+                                                                         "reason": "@x", "seconds": ""}, "scripts": []}]
+        path = os.path.join(self.dir, "results.csv")
+        grade.write_csv(records, ["t/a.replay"], path)
+        with open(path, encoding="utf-8") as table:
+            rows = list(csv.reader(table))
+        self.assertEqual(rows[1][:4], ["'=HYPERLINK(\"x\")", "a", "passed", "'-1"])
+        self.assertEqual(rows[2][:4], ["latin\\xe9\\x0ax", "a", "submission-error", "'@x"])
+        self.assertEqual(grade.url(os.fsdecode(b"results/\xe9 <&>/build.txt")), "results/%E9%20%3C%26%3E/build.txt")
+        records[1]["warnings"] = ["<b>: left out"]
+        self.assertIn("&lt;b&gt;: left out", grade.build_cell(records[1]))
+
+
+class out_dir(work_dir):
+    def test_an_out_dir_touching_the_inputs_or_not_made_by_the_tool_is_refused(self):
+        tests, submissions = self.file("class/tests/a.replay"), self.file("class/submissions/x/main.cpp")
+        tests, submissions = os.path.dirname(tests), os.path.dirname(os.path.dirname(submissions))
+        os.symlink(tests, os.path.join(self.dir, "link"))
+        for target in ("class", "class/tests", "class/submissions/x", "class/submissions", "link", "class/tests/new"):
+            with self.assertRaises(SystemExit, msg=target):
+                grade.check_out_dir(os.path.join(self.dir, target), tests, submissions)
+        self.file("foreign/notes.txt")
+        with self.assertRaises(SystemExit):
+            grade.check_out_dir(os.path.join(self.dir, "foreign"), tests, submissions)
+        self.file("own/" + grade.MARK)
+        for fine in ("own", "new", "class-report"):
+            grade.check_out_dir(os.path.join(self.dir, fine), tests, submissions)
+
+
+class taking(work_dir):
+    def test_only_regular_files_and_folders_within_the_limits_are_taken(self):
+        self.file("s/main.cpp", "int main() {}\n")
+        self.file("s/sub/data.txt", "1\n")
+        os.chmod(self.file("s/run.sh", "#!/bin/sh\n"), 0o4755)
+        os.symlink("/etc/passwd", os.path.join(self.dir, "s", "link"))
+        os.mkfifo(os.path.join(self.dir, "s", "fifo"))
+        os.makedirs(os.path.join(self.dir, "s", *["d"] * 20))
+        os.truncate(self.file("s/sparse"), 1 << 30)
+        warnings = grade.take_tree(os.path.join(self.dir, "s"), os.path.join(self.dir, "t"))
+        self.assertEqual(sorted(warnings), ["d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d: left out: deeper than 16 folders",
+                                            "fifo: left out: a FIFO", "link: left out: a symbolic link",
+                                            "sparse: left out: more than 64 MB in all"])
+        taken = {os.path.relpath(os.path.join(d, n), os.path.join(self.dir, "t"))
+                 for d, folders, files in os.walk(os.path.join(self.dir, "t")) for n in files}
+        self.assertEqual(taken, {"main.cpp", "sub/data.txt", "run.sh"})
+        self.assertEqual(stat.S_IMODE(os.stat(os.path.join(self.dir, "t", "run.sh")).st_mode), 0o755)
+        many = grade.take_tree(os.path.join(self.dir, "s"), os.path.join(self.dir, "u"), dict(grade.TAKEN, entries=2))
+        self.assertTrue(any("left out: more than 2 files and folders" in warning for warning in many), many)
+
+    def test_a_saved_file_is_opened_only_as_a_regular_file_beneath_its_directory(self):
+        self.file("box/ok.bmp", "BM")
+        os.symlink("ok.bmp", os.path.join(self.dir, "box", "link.bmp"))
+        os.mkfifo(os.path.join(self.dir, "box", "fifo.bmp"))
+        box = os.open(os.path.join(self.dir, "box"), os.O_RDONLY | os.O_DIRECTORY)
+        try:
+            os.close(grade.open_regular(box, "ok.bmp", 10))
+            for refused in ("link.bmp", "fifo.bmp", "../box/ok.bmp", "/etc/passwd"):
+                with self.assertRaises(OSError, msg=refused):
+                    grade.open_regular(box, refused, 10)
+            with self.assertRaises(OSError):
+                grade.open_regular(box, "ok.bmp", 1)
+        finally:
+            os.close(box)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1] + sys.argv[3:])
