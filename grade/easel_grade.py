@@ -438,10 +438,14 @@ def remove_group(path):
 
 
 def creator_alive(name, prefix=LEFTOVER_PREFIX):
-    """Whether the process whose id a leftover's name carries after the prefix (easel-grade-PID-...) runs."""
+    """Whether the process whose id a leftover's name carries after the prefix (easel-grade-PID-...) runs.
+    A name of another form is not one of these leftovers: it counts as alive, so it stays."""
+    pid = name[len(prefix):].split("-")[0]
+    if not (name.startswith(prefix) and pid.isdigit() and name[len(prefix) + len(pid):].startswith("-")):
+        return True
     try:
-        os.kill(int(name[len(prefix):].split("-")[0]), 0)
-    except (ValueError, ProcessLookupError):
+        os.kill(int(pid), 0)
+    except ProcessLookupError:
         return False
     except PermissionError:
         pass
@@ -833,7 +837,8 @@ def run(args):
         with open(os.path.join(out, MARK), "w") as mark:
             mark.write("A report of easel-grade, which replaces what it made here on every run.\n")
     sweep_report_leftovers(out)
-    work = os.path.join(out, "%s-new-%d" % (MARK, os.getpid()))
+    # The token keeps runs from different machines apart in a remote home.
+    work = os.path.join(out, "%s-new-%d-%s" % (MARK, os.getpid(), os.urandom(6).hex()))
     os.mkdir(work)
     try:
         records, jobs = prepare(args, work)
@@ -916,19 +921,40 @@ def run_to_end(command, **options):
 
 def distribute(numbers, work, args):
     """One job per submission, spread by GNU parallel over local cores or the machines of --sshlogin.
-    Jobs are named by number, fed on standard input: no folder name reaches a command line."""
-    job = [sys.executable, os.path.abspath(__file__)]
+    Jobs are named by number, fed on standard input: no folder name reaches a command line. Every path
+    lies under the run's work directory, whose name no other run shares, so that on another machine
+    (in the login's home) no copy of another run is ever met; those copies are removed at the end."""
+    paths = [os.path.join(os.path.basename(work), part) for part in ("tests", "jobs/{}", "job-results/{}")]
     options = ["--jobs", str(args.jobs)]
     if args.sshlogin:
-        job = ["easel-grade"]
-        options += ["--sshlogin", args.sshlogin, "--basefile", "tests", "--transferfile", "jobs/{}",
-                    "--return", "job-results/{}", "--cleanup"]
-    command = (["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
-               + ["job", "--timeout", str(args.timeout), "tests", "jobs/{}", "job-results/{}"])
+        options += ["--sshlogin", args.sshlogin, "--controlmaster", "--basefile", paths[0],
+                    "--transferfile", paths[1], "--return", paths[2], "--cleanup"]
+    # Here a job runs this very tool, wherever it lies; on another machine, the easel-grade on its PATH.
+    here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__))
+    job = ['${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
+           "--timeout", str(args.timeout)] + paths
+    command = ["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
     with tempfile.TemporaryFile() as listed:
         listed.write("".join(number + "\n" for number in numbers).encode())
         listed.seek(0)
-        run_to_end(command, cwd=work, stdin=listed)
+        try:
+            run_to_end(command, cwd=os.path.dirname(work), stdin=listed, env=here)
+        finally:
+            remove_remote_copies(args.sshlogin, os.path.basename(work), os.path.dirname(work))
+
+
+def remote_logins(sshlogin):
+    """The logins of a --sshlogin list that are other machines (`:` is this one), without their job counts."""
+    logins = [entry.split("/", 1)[-1] if "/" in entry.split(" ", 1)[0] else entry
+              for entry in (sshlogin or "").split(",") if entry.strip()]
+    return [login for login in logins if login.strip() != ":"]
+
+
+def remove_remote_copies(sshlogin, name, cwd):
+    logins = remote_logins(sshlogin)
+    if logins:
+        subprocess.run(["parallel", "--will-cite", "--nonall", "--sshlogin", ",".join(logins), "rm", "-rf", "--", name],
+                       cwd=cwd, stdin=subprocess.DEVNULL, check=False)
 
 
 def job_result(work, number):

@@ -93,6 +93,14 @@ class out_dir(work_dir):
             grade.check_out_dir(os.path.join(self.dir, fine), tests, submissions)
 
 
+class leftovers(unittest.TestCase):
+    def test_only_names_of_its_own_form_with_a_process_gone_are_leftovers(self):
+        self.assertFalse(grade.creator_alive("easel-grade-999999999-1"))
+        self.assertTrue(grade.creator_alive("easel-grade-%d-1" % os.getpid()))
+        for foreign in ("easel-grade-relzl53v", "easel-grade-12x-1", "easel-grade-"):
+            self.assertTrue(grade.creator_alive(foreign), foreign)
+
+
 class taking(work_dir):
     def test_only_regular_files_and_folders_within_the_limits_are_taken(self):
         self.file("s/main.cpp", "int main() {}\n")

@@ -7,6 +7,7 @@ teacher's files and the previous report survive mistakes and interruptions). Exi
 parallel is missing.
 """
 
+import contextlib
 import csv
 import glob
 import os
@@ -272,7 +273,9 @@ def unprivileged(work, easel_grade, docs_dir, hostile_dir):
         shutil.rmtree(os.path.join(submissions, name))
     add_tricks(copy, hostile_dir, ("escape", "shm"))
     out = os.path.join(work, "out")
-    graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "2", user=user)
+    # One job at a time: without root, processes count per user, so a fork without end in one job would
+    # starve a program of another job of its threads (docs/grading.md says so).
+    graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "1", user=user)
     results = statuses(out)
     expected = {key: status for key, status in documented(docs_dir).items() if key[0] in ("correct", "crashing")}
     expected.update({(name, script): "passed" for name in ("escape", "shm") for script in ("clear", "clicks", "square")})
@@ -295,13 +298,13 @@ def leftovers(out=None):
     found = (glob.glob("/sys/fs/cgroup/*/easel-grade-*") + glob.glob("/sys/fs/cgroup/easel-grade-*")
              + glob.glob(os.path.join(tempfile.gettempdir(), "easel-grade-*"))
              + (glob.glob(os.path.join(out, ".easel-grade-*-*")) if out else []))
-    return [path for path in found if not os.path.exists("/proc/" + creator(path))]
+    return [path for path in found if creator(path).isdigit() and not os.path.exists("/proc/" + creator(path))]
 
 
 def creator(path):
-    """The process id in easel-grade-PID-... (groups, scratch) or .easel-grade-new-PID (reports)."""
-    name = os.path.basename(path)
-    return name.rsplit("-", 1)[1] if name.startswith(".") else name[len("easel-grade-"):].split("-")[0]
+    """The process id in easel-grade-PID-... (groups, scratch) or .easel-grade-new-PID-... (reports)."""
+    parts = os.path.basename(path).split("-")
+    return (parts[3] if parts[0] == ".easel" else parts[2]) if len(parts) > 3 else ""
 
 
 def interrupted_run(easel_grade, copy, out, how):
@@ -351,6 +354,83 @@ def out_dir(work, easel_grade, docs_dir, _):
         fail("after SIGKILL the next run left %s" % leftovers(out))
     if ("hanging", "clear") not in statuses(out):
         fail("the report was not replaced")
+
+
+@contextlib.contextmanager
+def second_machine(work, prefix):
+    """An sshd of the test's own on 127.0.0.1 at a free port, with its own keys, that puts easel's
+    installation prefix on the PATH of its sessions; gives the ssh command that reaches it as `grader`."""
+    ssh = os.path.join(work, "ssh")
+    os.mkdir(ssh)
+    for key in ("host_key", "id"):
+        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", os.path.join(ssh, key)], check=True)
+    shutil.copy(os.path.join(ssh, "id.pub"), os.path.join(ssh, "authorized_keys"))
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    with open(os.path.join(ssh, "sshd_config"), "w") as config:
+        config.write("Port %d\nListenAddress 127.0.0.1\nHostKey %s/host_key\nAuthorizedKeysFile %s/authorized_keys\n"
+                     "PidFile none\nUsePAM no\nStrictModes no\nPermitRootLogin prohibit-password\n"
+                     "PasswordAuthentication no\nKbdInteractiveAuthentication no\nSetEnv PATH=%s/bin:/usr/bin:/bin\n"
+                     % (port, ssh, ssh, prefix))
+    with open(os.path.join(ssh, "ssh_config"), "w") as config:
+        config.write("Host grader\n HostName 127.0.0.1\n Port %d\n User root\n IdentityFile %s/id\n IdentitiesOnly yes\n"
+                     " UserKnownHostsFile %s/known_hosts\n StrictHostKeyChecking accept-new\n BatchMode yes\n"
+                     % (port, ssh, ssh))
+    os.makedirs("/run/sshd", mode=0o755, exist_ok=True)  # sshd's privilege separation directory
+    sshd = subprocess.Popen(["/usr/sbin/sshd", "-D", "-f", os.path.join(ssh, "sshd_config"), "-E",
+                             os.path.join(ssh, "sshd.log")])
+    try:
+        command = "ssh -F " + os.path.join(ssh, "ssh_config")
+        deadline = time.monotonic() + 10
+        while subprocess.run(command.split() + ["grader", "true"], capture_output=True).returncode != 0:
+            if time.monotonic() > deadline:
+                fail("the test's sshd does not answer: " + open(os.path.join(ssh, "sshd.log")).read())
+            time.sleep(0.2)
+        yield command
+    finally:
+        sshd.terminate()
+        sshd.wait()
+
+
+def remote(work, easel_grade, docs_dir, _):
+    """--sshlogin with a second machine: odd names graded, nothing left there, no stale result."""
+    missing = [tool for tool in ("/usr/sbin/sshd", "ssh", "rsync") if not shutil.which(tool)]
+    if os.getuid() != 0 or missing:
+        print("SKIP: needs root and %s (Debian packages openssh-server, rsync)" % " ".join(missing))
+        return SKIPPED
+    prefix = os.path.join(work, "prefix")
+    build_dir = os.path.dirname(os.path.dirname(os.path.realpath(easel_grade)))
+    subprocess.run(["cmake", "--install", build_dir, "--prefix", prefix], check=True, capture_output=True)
+    copy = example(work, docs_dir, easel_grade)
+    submissions = os.path.join(copy, "submissions")
+    for name in ("crashing", "hanging", "hostile"):
+        shutil.rmtree(os.path.join(submissions, name))
+    odd = ["a b", "it's; {} <a> =c\td", "őz"]
+    for name in odd:
+        shutil.copytree(os.path.join(submissions, "correct"), os.path.join(submissions, name))
+    home = os.path.expanduser("~root")
+    out = os.path.join(work, "out")
+    with second_machine(work, prefix) as ssh:
+        environment = dict(os.environ, PARALLEL_SSH=ssh)
+        for logins, changed in (("grader", False), ("1/grader,1/:", True)):
+            if changed:  # "a b" turns one pixel off, off_by_one right: no earlier picture may come back
+                shutil.copy(os.path.join(submissions, "off_by_one", "main.cpp"), os.path.join(submissions, "a b"))
+                shutil.copy(os.path.join(submissions, "correct", "main.cpp"), os.path.join(submissions, "off_by_one"))
+            graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--sshlogin", logins,
+                           env=environment)
+            expected = {(shown(name.encode()), script): "passed" for name in odd + ["correct", "off_by_one"]
+                        for script in ("clear", "clicks", "square")}
+            expected.update({(("a b" if changed else "off_by_one"), script): "differs"
+                             for script in ("clear", "clicks", "square")})
+            if statuses(out) != expected:
+                fail("--sshlogin %s: %s\n%s" % (logins, statuses(out), graded.stderr))
+            left = glob.glob(os.path.join(home, ".easel-grade-*"))
+            if left:
+                fail("left on the second machine: %s" % left)
+    if glob.glob(os.path.join(out, "results", "off_by_one", "*", "*.png")):
+        fail("an earlier run's pictures came back")
+    check_links(out)
 
 
 def main(check, easel_grade, docs_dir, hostile_dir):
