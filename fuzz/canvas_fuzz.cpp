@@ -1,6 +1,7 @@
 // Feeds arbitrary command sequences with arbitrary int and floating arguments to the window and to
-// canvases of arbitrary sizes, copies between them both ways, copies of canvases and saves: nothing
-// may read or write outside a surface, overflow, leak, or leave the pen outside its canvas.
+// canvases of arbitrary sizes, copies between them both ways, copies of canvases and saves, opening
+// and assigning through canvas& references that may be the window: nothing may read or write
+// outside a surface, overflow, leak, leave the pen outside its canvas, or take the window's place.
 #include <dlfcn.h>
 
 #include <cmath>
@@ -95,6 +96,11 @@ struct probe : canvas {
         if (buf && buf != SDL_GetVideoSurface() && (pt_x < 0 || pt_x >= buf->w || pt_y < 0 || pt_y >= buf->h))
             std::abort();
     }
+    // The window draws on nothing but the window, whatever was done to it through a canvas&.
+    static void check_window() {
+        SDL_Surface* const shown = gout.*(&probe::buf);
+        if (shown && shown != SDL_GetVideoSurface()) std::abort();
+    }
 };
 
 void open_sized(canvas& c, input& in) {
@@ -176,9 +182,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int steps = 0; !in.empty() && steps < 64; ++steps) {
         const std::uint8_t pick = in.byte();
         canvas& target = pick % 3 == 0 ? static_cast<canvas&>(gout) : (pick % 3 == 1 ? a : b);
-        apply(target, pick & 4 ? b : a, in);
+        // The other canvas, which is opened and assigned to, is sometimes the window.
+        canvas& other = (pick & 24) == 24 ? static_cast<canvas&>(gout) : (pick & 4 ? b : a);
+        apply(target, other, in);
         a.check();
         b.check();
+        probe::check_window();
     }
     a = b = probe();
     live_surfaces().erase(SDL_GetVideoSurface());  // made through the same call, and SDL's

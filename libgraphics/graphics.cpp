@@ -600,6 +600,8 @@ canvas::canvas(const canvas& other)
 }
 
 canvas& canvas::operator=(const canvas& other) {
+    // The window keeps its own surface, also when reached through a canvas&.
+    if (is_window()) return *this;
     SDL_Surface* const old = buf;
     pt_x = other.pt_x;
     pt_y = other.pt_y;
@@ -619,7 +621,10 @@ void canvas::attach_copy(SDL_Surface* surface) {
 
 canvas::~canvas() { release(buf); }
 
+bool canvas::is_window() const { return dynamic_cast<const groutput*>(this) != nullptr; }
+
 bool canvas::open(unsigned width, unsigned height) {
+    if (is_window()) return static_cast<groutput*>(this)->open(width, height);
     SDL_Surface* fresh = fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
                                                                    static_cast<int>(height), 32, 0, 0, 0, 0)
                                              : nullptr;

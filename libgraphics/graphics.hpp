@@ -34,14 +34,17 @@ public:
     canvas();
     // An off-screen canvas of w x h pixels; see open.
     canvas(int w, int h);
-    // Copies share the surface, which is freed with the last canvas that uses it.
+    // Copies share the surface, which is freed with the last canvas that uses it. The window stays
+    // the window: assigning a canvas to it (through a canvas&; gout = c does not compile) changes
+    // nothing.
     canvas(const canvas& other);
     canvas& operator=(const canvas& other);
     virtual ~canvas();
 
     // Off-screen surface of width x height pixels, black, pen at (width / 2, height / 2).
     // False (and no surface) when the size is 0, above 16383 wide or 32767 high, or SDL refuses it.
-    // The surface used before is given up.
+    // The surface used before is given up. On the window, reached through a canvas&, this opens the
+    // window again, as gout.open(width, height) does.
     bool open(unsigned width, unsigned height);
 
     // Sets the pen colour to (r mod 256, g mod 256, b mod 256).
@@ -115,6 +118,7 @@ private:
     // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
     // are reached along their true slope.
     void trace_line(long long dx, long long dy);
+    bool is_window() const;
     // draw_text with the reading chosen: UTF-8, or byte by byte.
     void draw_cells(const std::string& str, bool as_utf8);
 

@@ -107,6 +107,26 @@ TEST(Window, ACopyKeepsItsPenButDrawsNothingOffTheReopenedWindow) {
     EXPECT_TRUE(lit_pixels(screen).empty());
 }
 
+// Code written for any canvas, given the window: it reopens the window, and an assignment onto it
+// takes nothing from the canvas assigned.
+TEST(Window, StaysTheWindowThroughACanvasReference) {
+    open_window();
+    const auto reset = [](canvas& c) { return c.open(120, 80); };
+    ASSERT_TRUE(reset(gout));
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    ASSERT_EQ(screen->w, 120);
+    EXPECT_EQ(gout.x(), 60);
+    easel_test::probe_canvas sprite(10, 10);
+    sprite << color(0, 255, 0) << move_to(1, 1) << dot;
+    canvas& window = gout;
+    window = sprite;
+    gout << color(0, 0, 255) << move_to(1, 1) << dot << move_to(100, 70) << dot;
+    EXPECT_EQ(easel_test::pixel_at(sprite.surface(), 1, 1), 0x00FF00u);
+    EXPECT_EQ(screen_pixel(1, 1), 0x0000FFu);
+    EXPECT_EQ(screen_pixel(100, 70), 0x0000FFu);
+    EXPECT_EQ(SDL_GetVideoSurface(), screen);
+}
+
 TEST(Colour, KeepsLowEightBitsOfEachComponent) {
     SDL_Surface* screen = open_window();
     gout.set_color(256, -1, 300);

@@ -309,8 +309,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Of this process alone: the same test may run in another build at the same time.
 fs::path fresh_dir(const char* name) {
-    const fs::path dir = fs::path(::testing::TempDir()) / name;
+    const fs::path dir = fs::path(::testing::TempDir()) / (name + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directory(dir);
     return dir;
