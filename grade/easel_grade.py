@@ -50,10 +50,11 @@ SCRATCH_SIZE = 256 * MB
 TAKEN = {"depth": 16, "entries": 1000, "bytes": 64 * MB}
 SAVED_FILE_BYTES = 64 * MB
 LONGEST_TIMEOUT = 24 * 3600
+DEFAULT_TIMEOUT = 1  # seconds of CPU time: plenty for an event, little for a program that never asks again
 PROGRAM = "program"
 SOURCE_SUFFIXES = (".cpp", ".cc")
 MARK = ".easel-grade"  # in an OUT_DIR easel-grade made
-REPORT_ENTRIES = ("index.html", "results.csv", "tests", "submissions", "results")  # the first goes first, comes last
+REPORT_ENTRIES = ("index.html", "results.csv", "scores.csv", "tests", "submissions", "results")  # the first goes first, comes last
 LEFTOVER_PREFIX = "easel-grade-"
 
 # easel-replay's outcomes (its --result) as a grade and its reason.
@@ -306,10 +307,10 @@ def system_binds():
     return binds
 
 
-def library_binds():
-    """The library, its header, easel-replay's hook and the launcher, read-only at their own paths.
-    easel-replay names the hook from its own directory, which must be there too."""
-    paths = INCLUDE_DIRS + [LIBRARY, HOOK, LAUNCH, os.path.dirname(os.path.realpath(REPLAY))]
+def library_binds(shown):
+    """The library, its header, easel-replay's hook, the launcher and the paths shown, read-only at their
+    own paths. easel-replay names the hook from its own directory, which must be there too."""
+    paths = INCLUDE_DIRS + [LIBRARY, HOOK, LAUNCH, os.path.dirname(os.path.realpath(REPLAY))] + list(shown)
     binds, made = [], set()
     for path in paths:
         # Directories on the way, readable by all (bubblewrap would make them for root alone).
@@ -327,9 +328,10 @@ def parents(path):
     return ["/" + "/".join(parts[:count]) for count in range(1, len(parts) + 1)]
 
 
-def sandbox(box, limits):
+def sandbox(box, limits, shown=()):
     """bubblewrap around a command: no network, no other processes, no capability, only `box` writable
-    (as /box). As root there is no user namespace: the launcher runs the command as the real user nobody."""
+    (as /box), the paths shown read-only. As root there is no user namespace: the launcher runs the
+    command as the real user nobody."""
     as_root = os.geteuid() == 0
     namespaces = ["--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts", "--unshare-cgroup-try"]
     capabilities = ["--cap-drop", "ALL"]
@@ -342,7 +344,7 @@ def sandbox(box, limits):
             + ["--dev", "/dev", "--perms", "1777", "--size", str(SHARED_MEMORY), "--tmpfs", "/dev/shm",
                "--proc", "/proc", "--ro-bind", "/proc/sys", "/proc/sys",
                "--perms", "1777", "--size", str(limits["disk"]), "--tmpfs", "/tmp"]
-            + library_binds() + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/", "--remount-ro", "/dev"]
+            + library_binds(shown) + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/", "--remount-ro", "/dev"]
             + capabilities + [LAUNCH])
 
 
@@ -352,7 +354,7 @@ SANDBOX_ENVIRONMENT = {"PATH": "/usr/bin:/bin", "HOME": "/box", "TMPDIR": "/tmp"
 def cgroup_roots():
     if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
         return ["/sys/fs/cgroup"]
-    return ["/sys/fs/cgroup/pids", "/sys/fs/cgroup/cpu", "/sys/fs/cgroup/memory"]
+    return ["/sys/fs/cgroup/pids", "/sys/fs/cgroup/cpu", "/sys/fs/cgroup/memory", "/sys/fs/cgroup/cpuacct"]
 
 
 class control_group:
@@ -370,6 +372,8 @@ class control_group:
                 self.make("/sys/fs/cgroup/pids", {"pids.max": limits["processes"]})
                 self.make("/sys/fs/cgroup/cpu", {})  # a share of its own, however many processes it has
                 self.make("/sys/fs/cgroup/memory", {"memory.limit_in_bytes": limits["memory"]})
+                if not os.path.exists("/sys/fs/cgroup/cpu/cpuacct.usage") and os.path.isdir("/sys/fs/cgroup/cpuacct"):
+                    self.make("/sys/fs/cgroup/cpuacct", {})
         except OSError:
             self.remove()
 
@@ -406,6 +410,13 @@ class control_group:
             except (OSError, ValueError):
                 continue
         return 0
+
+    def cpu_accounting(self):
+        """The group whose CPU time easel-replay reads (--cgroup), or None."""
+        for path in self.dirs:
+            if os.path.exists(os.path.join(path, "cpuacct.usage")) or os.path.exists(os.path.join(path, "cgroup.controllers")):
+                return path
+        return None
 
     def limit_hit(self):
         if self.counter("pids.events", "max"):
@@ -495,8 +506,11 @@ def set_limits(limits, group):
 
 def run_bounded(command, cwd, limits, output_path):
     """Runs a command under the limits; keeps the start of its output. Returns (status, own limit hit, seconds).
-    Whatever happens, even an interruption, nothing it started is left running and its groups are gone."""
+    Whatever happens, even an interruption, nothing it started is left running and its groups are gone.
+    A command may be a function of the directory of its group's CPU accounting (or None)."""
     group = control_group(limits)
+    if callable(command):
+        command = command(group.cpu_accounting())
     started = time.monotonic()
     process = None
     kept, total = bytearray(), 0
@@ -553,10 +567,15 @@ def wait_within(process, deadline):
 
 # ---------------------------------------------------------------------------------------------- one submission
 
-def sdl_flags():
-    for command in (["sdl-config", "--cflags", "--libs"], ["pkg-config", "--cflags", "--libs", "sdl"]):
+# A student's build: g++ with these flags on the .cpp and .cc files, the library and SDL.
+STUDENT_FLAGS = ["-std=c++17", "-O2", "-Wall", "-pipe"]
+
+
+@functools.lru_cache(maxsize=None)
+def sdl_flags(parts=("--cflags", "--libs")):
+    for command in (["sdl-config", *parts], ["pkg-config", *parts, "sdl"]):
         try:
-            return subprocess.run(command, capture_output=True, text=True, check=True).stdout.split()
+            return tuple(subprocess.run(command, capture_output=True, text=True, check=True).stdout.split())
         except (OSError, subprocess.CalledProcessError):
             continue
     refuse("neither sdl-config nor pkg-config finds SDL 1.2")
@@ -568,12 +587,15 @@ def sources_in(directory):
                   and not os.path.islink(os.path.join(directory, name)))
 
 
-def build(build_dir, result_dir):
-    """Compiles the submission's .cpp and .cc files in the sandbox. Returns the build's record."""
-    compiler = (["g++", "-std=c++17", "-O2", "-Wall", "-pipe"] + ["-I" + path for path in INCLUDE_DIRS]
-                + sources_in(build_dir) + [LIBRARY] + sdl_flags() + ["-o", PROGRAM])
+def build(build_dir, result_dir, header_cache=None):
+    """Compiles the submission's .cpp and .cc files in the sandbox. Returns the build's record. A directory
+    holding graphics.hpp precompiled comes first on the include path: g++ uses it wherever graphics.hpp
+    is a file's first include, and reads the header itself everywhere else."""
+    cached = [header_cache] if header_cache else []
+    compiler = (["g++"] + STUDENT_FLAGS + ["-I" + path for path in cached + INCLUDE_DIRS]
+                + sources_in(build_dir) + [LIBRARY] + list(sdl_flags()) + ["-o", PROGRAM])
     hand_over(build_dir)
-    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS) + compiler, build_dir,
+    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, cached) + compiler, build_dir,
                                              BUILD_LIMITS, os.path.join(result_dir, "build.txt"))
     if limit_hit:
         grade, reason = limit_hit
@@ -620,11 +642,13 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
         out.write(grading_script(script, expected_dir))
     output_path, result_path = os.path.join(result_dir, "output.txt"), os.path.join(result_dir, "result.json")
     # easel-replay runs in the program's directory, where a saved file is looked for.
-    command = ([REPLAY, "--timeout", str(timeout), "--out", result_dir, "--result", result_path, graded_script, "--"]
-               + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM])
+    command = replay_command(timeout, ["--out", result_dir, "--result", result_path, graded_script], run_dir)
     status, limit_hit, seconds = run_bounded(command, run_dir, RUN_LIMITS, output_path)
-    # The staged pictures' directory means nothing to the reader: easel-replay's messages name them plainly.
-    output = open(output_path, "rb").read().replace(os.path.join(expected_dir, "").encode(), b"")
+    # The staged pictures' and the job's directories mean nothing to the reader: messages name files plainly.
+    with open(output_path, "rb") as kept:
+        output = kept.read()
+    for directory in (expected_dir, result_dir):
+        output = output.replace(os.fsencode(os.path.join(directory, "")), b"")
     with open(output_path, "wb") as shown:
         shown.write(output)
     result = read_result(result_path)
@@ -637,6 +661,15 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
     return {"script": stem(script), "status": grade, "reason": reason,
             "pixels": (result["differing_pixels"] or "") if grade == "differs" and result else "",
             "seconds": round(seconds, 3)}
+
+
+def replay_command(timeout, arguments, run_dir):
+    """easel-replay on the built program in the sandbox, as a function of the run's CPU accounting group."""
+    def command(cpu_group):
+        group = ["--cgroup", cpu_group] if cpu_group else []
+        return ([REPLAY, "--timeout", str(timeout)] + group + arguments + ["--"] + sandbox(run_dir, RUN_LIMITS)
+                + ["./" + PROGRAM])
+    return command
 
 
 def disk_full(run_dir):
@@ -655,7 +688,23 @@ def stage_expected(tests_dir, scratch):
     return expected_dir
 
 
-def grade_submission(tests_dir, submission, result_dir, timeout):
+def precompiled_header(work):
+    """graphics.hpp compiled once for every build of a run, by the compiler and with the flags of the
+    builds, into work/pch; None when it cannot be made (then builds read the header)."""
+    header = next((os.path.join(path, "graphics.hpp") for path in INCLUDE_DIRS
+                   if os.path.isfile(os.path.join(path, "graphics.hpp"))), None)
+    directory = os.path.join(work, "pch")
+    os.mkdir(directory)
+    made = subprocess.run(["g++"] + STUDENT_FLAGS + ["-w", "-x", "c++-header", str(header)] + list(sdl_flags(("--cflags",)))
+                          + ["-o", os.path.join(directory, "graphics.hpp.gch")], env=SANDBOX_ENVIRONMENT,
+                          stdin=subprocess.DEVNULL, capture_output=True)
+    if header and made.returncode == 0:
+        return directory
+    remove_tree(directory)
+    return None
+
+
+def grade_submission(tests_dir, submission, result_dir, timeout, header_cache=None):
     """Builds one submission and runs every script on it; writes result_dir/result.json."""
     tests_dir, result_dir = os.path.abspath(tests_dir), os.path.abspath(result_dir)
     os.makedirs(result_dir, exist_ok=True)
@@ -663,7 +712,7 @@ def grade_submission(tests_dir, submission, result_dir, timeout):
         build_dir = os.path.join(scratch, "build")
         warnings = take_tree(submission, build_dir)
         record = {"submission": os.path.basename(os.path.normpath(submission)), "warnings": warnings,
-                  "build": build(build_dir, result_dir), "scripts": []}
+                  "build": build(build_dir, result_dir, header_cache), "scripts": []}
         if record["build"]["status"] == "built":
             expected_dir = stage_expected(tests_dir, scratch)
             for script in scripts_of(tests_dir):
@@ -733,8 +782,7 @@ def reference_script(script, build_dir, scratch, tests_dir, timeout):
     with open(snapping, "w", encoding="utf-8") as out:
         out.write(reference_script_text(script, tests_dir))
     output_path, result_path = os.path.join(scratch, stem(script) + ".txt"), os.path.join(scratch, stem(script) + ".json")
-    command = ([REPLAY, "--timeout", str(timeout), "--out", scratch, "--result", result_path, snapping, "--"]
-               + sandbox(run_dir, RUN_LIMITS) + ["./" + PROGRAM])
+    command = replay_command(timeout, ["--out", scratch, "--result", result_path, snapping], run_dir)
     _, limit_hit, _ = run_bounded(command, run_dir, RUN_LIMITS, output_path)
     result = read_result(result_path)
     grade, reason = limit_hit or (replay_grade(result) if result else ("replay-failed", "easel-replay gave no result"))
@@ -844,11 +892,12 @@ def run(args):
         records, jobs = prepare(args, work)
         if not records:
             refuse("no submission (a folder) in " + args.submissions_dir)
-        distribute(sorted(jobs, key=int), work, args)
+        distribute(sorted(jobs, key=int), work, args, precompiled_header(work) if jobs else None)
         for number, record in jobs.items():
             record.update(job_result(work, number))
         name_by_folder(work, records, jobs)
         write_csv(records, scripts_of(os.path.join(work, "tests")), os.path.join(work, "results.csv"))
+        write_scores(records, scripts_of(os.path.join(work, "tests")), os.path.join(work, "scores.csv"))
         write_html(records, work)
         publish(work, out)
     finally:
@@ -919,20 +968,23 @@ def run_to_end(command, **options):
         raise
 
 
-def distribute(numbers, work, args):
+def distribute(numbers, work, args, header_cache):
     """One job per submission, spread by GNU parallel over local cores or the machines of --sshlogin.
     Jobs are named by number, fed on standard input: no folder name reaches a command line. Every path
     lies under the run's work directory, whose name no other run shares, so that on another machine
     (in the login's home) no copy of another run is ever met; those copies are removed at the end."""
     paths = [os.path.join(os.path.basename(work), part) for part in ("tests", "jobs/{}", "job-results/{}")]
+    cache = [os.path.join(os.path.basename(work), os.path.basename(header_cache))] if header_cache else []
     options = ["--jobs", str(args.jobs)]
     if args.sshlogin:
-        options += ["--sshlogin", args.sshlogin, "--controlmaster", "--basefile", paths[0],
-                    "--transferfile", paths[1], "--return", paths[2], "--cleanup"]
+        options += ["--sshlogin", args.sshlogin, "--controlmaster", "--transferfile", paths[1],
+                    "--return", paths[2], "--cleanup"]
+        for base in [paths[0]] + cache:
+            options += ["--basefile", base]
     # Here a job runs this very tool, wherever it lies; on another machine, the easel-grade on its PATH.
     here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__))
-    job = ['${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
-           "--timeout", str(args.timeout)] + paths
+    job = (['${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
+            "--timeout", str(args.timeout)] + ["--header-cache=" + path for path in cache] + paths)
     command = ["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
     with tempfile.TemporaryFile() as listed:
         listed.write("".join(number + "\n" for number in numbers).encode())
@@ -995,15 +1047,52 @@ def write_csv(records, scripts, path):
                     run["seconds"])])
 
 
+def score(record, scripts):
+    """(scripts passed, scripts run) of a submission; one that did not build ran none of them well."""
+    return sum(run["status"] == "passed" for _, run in rows(record, scripts)), len(scripts)
+
+
+def write_scores(records, scripts, path):
+    with open(path, "w", newline="", encoding="utf-8") as out:
+        table = csv.writer(out)
+        table.writerow(["submission", "passed", "run", "score"])
+        for record in records:
+            passed_scripts, run = score(record, scripts)
+            table.writerow([spreadsheet_cell(printable(record["submission"])), passed_scripts, run,
+                            "%.3f" % (passed_scripts / run)])
+
+
+def status_counts(records, scripts):
+    """How many runs got each status, the most frequent first."""
+    counts = {}
+    for record in records:
+        for _, run in rows(record, scripts):
+            counts[run["status"]] = counts.get(run["status"], 0) + 1
+    return sorted(counts.items(), key=lambda item: (-item[1], item[0]))
+
+
 def write_html(records, out):
     scripts = scripts_of(os.path.join(out, "tests"))
-    head = "".join("<th>%s</th>" % html.escape(stem(script)) for script in scripts)
-    body = "".join("<tr><th>%s</th><td>%s</td>%s</tr>\n" % (
-        html.escape(printable(record["submission"])), build_cell(record),
-        "".join(cell(record, script, run, out) for script, run in rows(record, scripts))) for record in records)
-    page = PAGE % {"passed": sum(map(passed, records)), "count": len(records), "head": head, "body": body}
+    head = "".join('<th data-sort="text">%s</th>' % html.escape(stem(script)) for script in scripts)
+    body = "".join(row_html(record, scripts, out) for record in records)
+    passed_by = "".join("<td>%d of %d</td>" % (sum(dict(rows(record, [script]))[stem(script)]["status"] == "passed"
+                                                    for record in records), len(records)) for script in scripts)
+    counts = " ".join('<span class="count">%s: %d</span>' % (html.escape(status), count)
+                      for status, count in status_counts(records, scripts))
+    page = PAGE % {"passed": sum(map(passed, records)), "count": len(records), "counts": counts, "head": head,
+                   "body": body, "passed_by": passed_by}
     with open(os.path.join(out, "index.html"), "w", encoding="utf-8") as index:
         index.write(page)
+
+
+def row_html(record, scripts, out):
+    """A submission's row; each cell carries the key the table sorts it by."""
+    passed_scripts, run = score(record, scripts)
+    name = printable(record["submission"])
+    return '<tr><th data-key="%s">%s</th><td data-key="%.6f">%d / %d</td><td data-key="%s">%s</td>%s</tr>\n' % (
+        html.escape(name), html.escape(name), passed_scripts / run, passed_scripts, run,
+        html.escape(record["build"]["status"]), build_cell(record),
+        "".join(cell(record, script, run, out) for script, run in rows(record, scripts)))
 
 
 def url(path):
@@ -1028,23 +1117,31 @@ def build_cell(record):
     return shown
 
 
+LIMIT_STATUSES = ("cpu-limit", "memory-limit", "process-limit", "disk-limit", "output-limit", "wall-limit")
+
+
 def cell(record, script, run, out):
+    key = 'data-key="%s"' % html.escape(run["status"])
     if run["status"] == "passed":
-        return '<td class="ok">passed</td>'
+        return '<td class="ok" %s>passed</td>' % key
     if record["build"]["status"] != "built":
-        return '<td class="bad">%s</td>' % html.escape(run["status"])
+        return '<td class="bad" %s>%s</td>' % (key, html.escape(run["status"]))
     base = "results/%s/%s/" % (record["submission"], script)
     pictures = []
     for _, arguments in expectations(os.path.join(out, "tests", script + ".replay")):
         name, shown = arguments[0], []
         for label, path in (("expected", "tests/" + name), ("actual", base + stem(name) + ".actual.png"),
-                            ("diff", base + stem(name) + ".diff.png")):
+                            ("difference", base + stem(name) + ".diff.png")):
             if os.path.isfile(os.path.join(out, path)):
                 title = html.escape("%s %s" % (label, name))
-                shown.append('<a href="%s"><img src="%s" alt="%s" title="%s"></a>' % (url(path), url(path), title, title))
+                shown.append('<figure><a href="%s"><img src="%s" alt="%s" title="%s"></a><figcaption>%s</figcaption>'
+                             '</figure>' % (url(path), url(path), title, title, label))
         pictures.append('<span class="pictures">%s<br>%s</span>' % ("".join(shown), html.escape(name)))
-    return '<td class="bad"><b>%s</b><br>%s<br>%s %s</td>' % (
-        html.escape(run["status"]), html.escape(run["reason"]), "".join(pictures), link(base + "output.txt", "output"))
+    stopped = ("<br><i>a limit stopped the program: the pictures after that point were not compared</i>"
+               if run["status"] in LIMIT_STATUSES else "")
+    return '<td class="bad" %s><b>%s</b><br>%s%s<br>%s %s</td>' % (
+        key, html.escape(run["status"]), html.escape(run["reason"]), stopped, "".join(pictures),
+        link(base + "output.txt", "output"))
 
 
 PAGE = """<!DOCTYPE html>
@@ -1052,20 +1149,39 @@ PAGE = """<!DOCTYPE html>
 <style>
 body { font-family: sans-serif; } table { border-collapse: collapse; }
 td, th { border: 1px solid #999; padding: 4px; vertical-align: top; }
-.ok { background: #dfd; } .bad { background: #fdd; } img { width: 80px; image-rendering: pixelated; margin: 2px; }
+thead th { cursor: pointer; background: #eee; } thead th:hover { background: #ddd; }
+.ok { background: #dfd; } .bad { background: #fdd; } img { width: 80px; image-rendering: pixelated; }
 .pictures { display: inline-block; border: 1px solid #bbb; margin: 2px; text-align: center; font-size: small; }
-.warnings { font-size: small; margin: 2px; padding-left: 1em; }
+figure { display: inline-block; margin: 2px; } figcaption { font-size: small; }
+.warnings { font-size: small; margin: 2px; padding-left: 1em; } .count { margin-right: 1em; }
 </style></head><body>
 <h1>%(passed)d of %(count)d submission(s) passed every script</h1>
+<p>Runs by status: %(counts)s</p>
 <p>Each picture a script expects: what was expected, what the program showed and, in red, the pixels that
-differ (when they differ). Click a picture for its full size.</p>
-<table><tr><th>submission</th><th>build</th>%(head)s</tr>
-%(body)s</table></body></html>
+differ (when they differ). Click a picture for its full size, a heading to sort the table by it.</p>
+<table id="grades"><thead><tr><th data-sort="text">submission</th><th data-sort="number">score</th>
+<th data-sort="text">build</th>%(head)s</tr></thead>
+<tbody>
+%(body)s</tbody>
+<tfoot><tr><th>passed by</th><td></td><td></td>%(passed_by)s</tr></tfoot></table>
+<script>
+// Sorts the rows by the heading clicked, by each cell's data-key; a second click reverses the order.
+document.querySelectorAll('#grades thead th').forEach((heading, column) => heading.addEventListener('click', () => {
+  const body = document.querySelector('#grades tbody');
+  const ascending = heading.dataset.order !== 'ascending';
+  heading.dataset.order = ascending ? 'ascending' : 'descending';
+  const key = (row) => row.cells[column].dataset.key;
+  const compare = heading.dataset.sort === 'number' ? (a, b) => key(a) - key(b)
+                                                    : (a, b) => key(a).localeCompare(key(b));
+  [...body.rows].sort((a, b) => ascending ? compare(a, b) : compare(b, a)).forEach((row) => body.appendChild(row));
+}));
+</script></body></html>
 """
 
 
 def job(args):
-    record = grade_submission(args.tests_dir, args.submission, args.result_dir, args.timeout)
+    header_cache = os.path.abspath(args.header_cache) if args.header_cache else None
+    record = grade_submission(args.tests_dir, args.submission, args.result_dir, args.timeout, header_cache)
     return 0 if passed(record) else 1
 
 
@@ -1088,8 +1204,9 @@ def positive(text):
 
 def parse(argv):
     parser = argparse.ArgumentParser(prog="easel-grade", description="Grades easel programs against easel-replay scripts.")
-    parser.add_argument("--timeout", type=seconds, default=5,
-                        help="seconds a program may take to ask for its next event (default 5)")
+    parser.add_argument("--timeout", type=seconds, default=DEFAULT_TIMEOUT,
+                        help="seconds of CPU time a program may take to ask for its next event (default %g)"
+                             % DEFAULT_TIMEOUT)
     commands = parser.add_subparsers(dest="command", required=True)
     ref = commands.add_parser("reference", help="make the expected pictures from the teacher's solution")
     ref.add_argument("solution_dir")
@@ -1104,6 +1221,7 @@ def parse(argv):
     one.add_argument("tests_dir")
     one.add_argument("submission")
     one.add_argument("result_dir")
+    one.add_argument("--header-cache", help="a directory holding graphics.hpp precompiled")
     for sub in (ref, grading, one):
         sub.add_argument("--timeout", type=seconds, default=argparse.SUPPRESS)
     args = parser.parse_args(argv)

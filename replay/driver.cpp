@@ -1,4 +1,4 @@
-// easel-replay [--timeout SECONDS] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]
+// easel-replay [--timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]
 // easel-replay --words SCRIPT
 //
 // Runs PROGRAM without a display, feeding it the input SCRIPT describes on a virtual clock, and writes
@@ -27,18 +27,23 @@ using namespace easel::replay;
 using easel::image::picture;
 
 constexpr const char* usage =
-    "usage: easel-replay [--timeout SECONDS] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]\n"
+    "usage: easel-replay [--timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]\n"
     "Runs PROGRAM headless with the input SCRIPT describes; see docs/replay.md.\n"
-    "  --timeout SECONDS  how long the program may take to ask for its next event (default 10)\n"
+    "  --timeout SECONDS  how much CPU time the program may take to ask for its next event (default 10);\n"
+    "                     on the clock, five times that\n"
+    "  --cgroup DIR       a control group holding only PROGRAM and easel-replay, to read PROGRAM's CPU time\n"
     "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n"
     "  --result FILE      where the outcome is written as one JSON object, whatever the program prints\n"
     "usage: easel-replay --words SCRIPT\n"
     "Checks SCRIPT and prints the words of each command, one JSON line each: {\"line\": N, \"words\": [...]}.\n";
 constexpr std::chrono::milliseconds default_limit{10000};
+// A program that waits for something that never comes uses no CPU time: the clock stops it.
+constexpr int wall_per_cpu = 5;
 constexpr double longest_limit_seconds = 24 * 3600;
 
 struct options {
     std::chrono::milliseconds limit = default_limit;
+    std::string control_group;
     std::string out = ".";
     std::string result;
     std::string script;
@@ -60,6 +65,9 @@ std::optional<options> parse_arguments(int argc, char** argv) {
             const auto limit = parse_seconds(argv[next + 1]);
             if (!limit) return std::nullopt;
             parsed.limit = *limit;
+        } else if (std::strcmp(argv[next], "--cgroup") == 0) {
+            parsed.control_group = argv[next + 1];
+            if (parsed.control_group.empty()) return std::nullopt;
         } else if (std::strcmp(argv[next], "--out") == 0) {
             parsed.out = argv[next + 1];
         } else if (std::strcmp(argv[next], "--result") == 0) {
@@ -240,7 +248,7 @@ public:
     script_player(const options& opts, std::vector<step> steps) : opts_(opts), steps_(std::move(steps)) {}
 
     run_result run(const std::string& hook) {
-        replayed_program program(hook, opts_.command, opts_.limit);
+        replayed_program program(hook, opts_.command, {opts_.limit, opts_.limit * wall_per_cpu}, opts_.control_group);
         for (const step& s : steps_) {
             if (!ended_) {
                 const replayed_program::asking answer = program.await_request();
@@ -277,7 +285,8 @@ private:
 
     std::string limit_text() const {
         std::ostringstream text;
-        text << opts_.limit.count() / 1000.0 << " s";
+        text << opts_.limit.count() / 1000.0 << " s of CPU time (" << opts_.limit.count() * wall_per_cpu / 1000.0
+             << " s on the clock)";
         return text.str();
     }
 
@@ -394,6 +403,10 @@ private:
 };
 
 run_result replay(const options& opts) {
+    if (!cpu_clock::readable(opts.control_group)) {
+        say("--cgroup " + opts.control_group + ": no CPU time to read (cpu.stat or cpuacct.usage)");
+        return failed_before_run(exit_status::script_error, "script-error");
+    }
     if (!writable_directory(opts.out)) {
         say("--out " + opts.out + ": not a writable directory");
         return failed_before_run(exit_status::script_error, "script-error");

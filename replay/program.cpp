@@ -138,14 +138,15 @@ std::optional<program_end> reported_end(int end_pipe) {
 }  // namespace
 
 replayed_program::replayed_program(const std::string& hook_path, const std::vector<std::string>& command,
-                                   std::chrono::milliseconds limit)
+                                   time_limit limit, const std::string& control_group)
     : limit_(limit) {
     watch_for_child_end();
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) throw system_error("socketpair");
     socket_ = ends[0];
     // Bounds the reads that follow a request (a picture), like the wait for the request itself.
-    const timeval receive_limit{static_cast<time_t>(limit.count() / 1000), static_cast<suseconds_t>(limit.count() % 1000 * 1000)};
+    const timeval receive_limit{static_cast<time_t>(limit.wall.count() / 1000),
+                                static_cast<suseconds_t>(limit.wall.count() % 1000 * 1000)};
     setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &receive_limit, sizeof receive_limit);
     int end_pipe[2];
     if (pipe2(end_pipe, O_CLOEXEC | O_NONBLOCK) != 0) throw system_error("pipe");
@@ -156,6 +157,7 @@ replayed_program::replayed_program(const std::string& hook_path, const std::vect
     pid_ = fork();
     if (pid_ < 0) throw system_error("fork");
     if (pid_ == 0) become_program(command, std::move(environment), ends[1], end_pipe[1], exec_failed[1]);
+    cpu_.emplace(control_group, pid_);
     close(ends[1]);
     close(end_pipe[1]);
     close(exec_failed[1]);
@@ -175,12 +177,25 @@ replayed_program::~replayed_program() {
     close(end_report_);
 }
 
+// CPU time is looked at this often while the program works.
+constexpr std::chrono::milliseconds cpu_check_interval{20};
+
+bool replayed_program::wait_within_limit(pollfd* watched, nfds_t count, clock_type::time_point wall_since,
+                                         std::chrono::microseconds cpu_since) const {
+    const clock_type::time_point wall_deadline = wall_since + limit_.wall;
+    for (;;) {
+        if (poll_until(watched, count, std::min(wall_deadline, clock_type::now() + cpu_check_interval)) != 0) return true;
+        if (clock_type::now() >= wall_deadline || cpu_->used() - cpu_since > limit_.cpu) return false;
+    }
+}
+
 replayed_program::asking replayed_program::await_request() {
     if (asked_) return asking::yes;
-    auto deadline = clock_type::now() + limit_;
+    auto wall_since = clock_type::now();
+    auto cpu_since = cpu_->used();
     for (;;) {
         pollfd watched[] = {{socket_, POLLIN, 0}, {child_ended[0], POLLIN, 0}};
-        if (poll_until(watched, 2, deadline) == 0) return asking::too_slow;
+        if (!wait_within_limit(watched, 2, wall_since, cpu_since)) return asking::too_slow;
         if ((watched[0].revents & (POLLIN | POLLHUP)) == 0) return asking::ended;
         request question{};
         if (!receive_all(socket_, &question, sizeof question)) return asking::ended;
@@ -189,7 +204,8 @@ replayed_program::asking replayed_program::await_request() {
                 asked_ = true;
                 return asking::yes;
             case request::tick:
-                deadline = clock_type::now() + limit_;
+                wall_since = clock_type::now();
+                cpu_since = cpu_->used();
                 break;
             case request::last_picture:
                 last_picture_ = receive_picture();
@@ -219,7 +235,7 @@ std::optional<image::picture> replayed_program::receive_picture() {
 program_end replayed_program::wait_for_end() {
     if (reaped_) return end_;
     pollfd watched{child_ended[0], POLLIN, 0};
-    if (poll_until(&watched, 1, clock_type::now() + limit_) == 0) return stop();
+    if (!wait_within_limit(&watched, 1, clock_type::now(), cpu_->used())) return stop();
     return reap();
 }
 

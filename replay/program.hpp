@@ -1,10 +1,12 @@
 // The program under replay: started with the hook preloaded, spoken to over a socket, watched against
-// a wall-clock limit.
+// a limit of its own CPU time, and of time on the clock as a last resort.
 #pragma once
 
+#include "cpu_clock.hpp"
 #include "image.hpp"
 #include "protocol.hpp"
 
+#include <poll.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -21,6 +23,13 @@ struct program_end {
     int value;  // the exit status, or the signal's number
 };
 
+// How long the program may take to ask for its next command (or to end): `cpu` of its own CPU time,
+// and `wall` on the clock, for a program that waits for something that never comes.
+struct time_limit {
+    std::chrono::milliseconds cpu;
+    std::chrono::milliseconds wall;
+};
+
 // The program could not be started: not found, not executable.
 struct start_failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -29,10 +38,10 @@ struct start_failure : std::runtime_error {
 class replayed_program {
 public:
     // Starts command[0] (searched in PATH) with command[1...] as its arguments; the limit bounds every
-    // wait for it. Throws start_failure when it cannot be executed, std::runtime_error when no socket
-    // or process can be made.
-    replayed_program(const std::string& hook_path, const std::vector<std::string>& command,
-                     std::chrono::milliseconds limit);
+    // wait for it, its CPU time read as cpu_clock does from control_group (empty: none). Throws
+    // start_failure when it cannot be executed, std::runtime_error when no socket or process can be made.
+    replayed_program(const std::string& hook_path, const std::vector<std::string>& command, time_limit limit,
+                     const std::string& control_group);
     ~replayed_program();
     replayed_program(const replayed_program&) = delete;
     replayed_program& operator=(const replayed_program&) = delete;
@@ -56,8 +65,12 @@ public:
 
 private:
     program_end reap();
+    // Polls until something watched is ready (true) or the program has spent its limit since `since`.
+    bool wait_within_limit(pollfd* watched, nfds_t count, std::chrono::steady_clock::time_point wall_since,
+                           std::chrono::microseconds cpu_since) const;
 
-    std::chrono::milliseconds limit_;
+    time_limit limit_;
+    std::optional<cpu_clock> cpu_;
     int socket_ = -1;
     int end_report_ = -1;  // read end of the pipe named by end_variable
     pid_t pid_ = -1;

@@ -22,7 +22,7 @@ from html.parser import HTMLParser
 from urllib.parse import unquote_to_bytes
 
 SKIPPED = 77
-TIMEOUT = ["--timeout", "5"]
+TIMEOUT = []  # the default limit
 NOBODY = "65534"
 
 
@@ -31,8 +31,8 @@ def fail(message):
     sys.exit(1)
 
 
-def grade(easel_grade, *arguments, user=None, **options):
-    command = [easel_grade] + TIMEOUT + list(arguments)
+def grade(easel_grade, *arguments, user=None, limit=TIMEOUT, **options):
+    command = [easel_grade] + limit + list(arguments)
     if user:
         command = ["setpriv", "--reuid", user, "--regid", user, "--clear-groups"] + command
     return subprocess.run(command, capture_output=True, text=True, **options)
@@ -91,6 +91,42 @@ def worked_example(work, easel_grade, docs_dir, _):
         if graded.returncode != 1 or statuses(out) != expected:
             fail("run %d: status %d, results %s, documented %s" % (attempt, graded.returncode, statuses(out), expected))
     check_links(out)
+    check_scores(out)
+
+
+def check_scores(out_dir):
+    """scores.csv agrees with results.csv: for each student, the scripts passed of the scripts run."""
+    runs = statuses(out_dir)
+    with open(os.path.join(out_dir, "scores.csv"), encoding="utf-8") as table:
+        scores = {row["submission"]: row for row in csv.DictReader(table)}
+    for name in {submission for submission, _ in runs}:
+        ran = [status for (submission, _), status in runs.items() if submission == name]
+        passed = ran.count("passed")
+        if scores.get(name) != {"submission": name, "passed": str(passed), "run": str(len(ran)),
+                                "score": "%.3f" % (passed / len(ran))}:
+            fail("scores.csv: %s, results.csv: %s" % (scores.get(name), ran))
+    if len(scores) != len({submission for submission, _ in runs}):
+        fail("scores.csv has %d rows" % len(scores))
+
+
+def under_load(work, easel_grade, docs_dir, _):
+    """The default time limit counts the program's CPU time: the worked example graded one job at a time
+    on a quiet machine and two at a time beside two busy loops gets the same grades."""
+    copy = example(work, docs_dir, easel_grade)
+    graded = {}
+    for jobs, busy_loops in (("1", 0), ("2", 2)):
+        loops = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(busy_loops)]
+        try:
+            out = os.path.join(work, "out" + jobs)
+            grade(easel_grade, "run", os.path.join(copy, "tests"), os.path.join(copy, "submissions"), out,
+                  "--jobs", jobs, limit=[])
+            graded[jobs] = (statuses(out), statuses(out, "reason"))
+        finally:
+            for loop in loops:
+                loop.kill()
+                loop.wait()
+    if graded["1"] != graded["2"] or graded["1"][0] != documented(docs_dir):
+        fail("grades under load differ: %s" % graded)
 
 
 def output_of(out_dir, submission, script="square"):

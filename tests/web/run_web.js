@@ -11,7 +11,8 @@
 // from the replay-bin folder makes them all from the same script with the desktop program.
 // CHECK `input` drives the probe page and compares the event records it prints.
 // CHECK `grade_report` grades the worked example of --example DIR with --grade EASEL_GRADE and opens
-// the report as a teacher would: every picture of index.html must load.
+// the report as a teacher would: every picture of index.html loads and is labelled, the table sorts by
+// score, and the page asks for nothing but its own files.
 // Exit status 0 when the check passes, 1 when it fails, 77 (skipped) when something is missing.
 'use strict';
 
@@ -297,7 +298,25 @@ function gradedReport(opts, dir) {
 
 async function reportCheck(browser, base) {
   const page = await browser.newPage();
+  const elsewhere = [];
+  page.on('request', (request) => { if (!request.url().startsWith(`${base}/`)) elsewhere.push(request.url()); });
   await page.goto(`${base}/report/index.html`, {waitUntil: 'load'});
+  // The table sorts by score without a server: ascending on a click, descending on the next.
+  const scores = () => page.evaluate(() => [...document.querySelectorAll('#grades tbody tr')]
+    .map((row) => Number(row.cells[1].dataset.key)));
+  for (const order of [1, -1]) {
+    await page.click('#grades thead th:nth-child(2)');
+    const sorted = await scores();
+    if (sorted.length < 2 || sorted.some((score, i) => i > 0 && order * (score - sorted[i - 1]) < 0)) {
+      throw new Failure(`sorting by score gave ${sorted.join(' ')}`);
+    }
+  }
+  const labels = await page.evaluate(() => [...document.querySelectorAll('figcaption')]
+    .filter((label) => label.offsetParent !== null).map((label) => label.textContent));
+  if (!['expected', 'actual', 'difference'].every((label) => labels.includes(label))) {
+    throw new Failure(`the pictures' labels shown: ${[...new Set(labels)].join(' ')}`);
+  }
+  if (elsewhere.length) throw new Failure(`the report asked for ${elsewhere.join(' ')}`);
   const pictures = await page.evaluate(() => [...document.images].map((image) => ({
     src: image.getAttribute('src'), shown: image.complete && image.naturalWidth > 0})));
   const broken = pictures.filter((picture) => !picture.shown).map((picture) => picture.src);
