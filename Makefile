@@ -1,4 +1,5 @@
-# Quick start:   make run     build and open the default demo (make run DEMO=<name> for another)
+# Quick start:   make run     build and open the default demo (make run DEMO=<name> for another;
+#                             make run SCALE=2 opens the window twice as large, pixels kept sharp)
 #                make new NAME=<name>   start a program of your own in programs/<name>
 #                make test    build and run the whole test suite, headless
 #                make grade   build easel-grade and what it needs (docs/grading.md)
@@ -55,7 +56,8 @@ WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE
         web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop deps-grade
 
 run: deps-run configure
-	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) sh tools/run-demo.sh $(BUILD) "$$DEMO"
+	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(if $(SCALE),SDL12COMPAT_WINDOW_SCALING=$(SCALE)) \
+	  sh tools/run-demo.sh $(BUILD) "$$DEMO"
 
 new:
 	@sh tools/new-program.sh "$$NAME"

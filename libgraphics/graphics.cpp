@@ -820,6 +820,15 @@ void canvas::refresh() {}
 // groutput
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+// A window scaled up (SDL12COMPAT_WINDOW_SCALING, or a high-density screen) keeps its pixels
+// square and sharp, unless the user chose how to scale. Read when the video mode is set.
+void ask_for_sharp_scaling() {
+    static char nearest[] = "SDL12COMPAT_SCALE_METHOD=nearest";
+    if (!SDL_getenv("SDL12COMPAT_SCALE_METHOD")) SDL_putenv(nearest);
+}
+}  // namespace
+
 groutput& groutput::instance() {
     static groutput single_inst;
     return single_inst;
@@ -827,6 +836,7 @@ groutput& groutput::instance() {
 
 groutput::groutput() {
     take_stop_signals();
+    ask_for_sharp_scaling();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) std::_Exit(1);
     SDL_EnableUNICODE(1);
     SDL_SetEventFilter(take_window_input);
@@ -849,6 +859,16 @@ bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
     // The video surface is not always handed back zeroed; programs rely on a black start.
     if (buf) SDL_FillRect(buf, nullptr, 0);
     return buf != nullptr;
+}
+
+void groutput::title(const std::string& text) {
+    std::string utf8 = text;
+    if (!reads_as_utf8(text)) {
+        utf8.clear();
+        for (const char byte : text)
+            utf8 += charset::utf8(charset::latin2_character(static_cast<unsigned char>(byte)));
+    }
+    SDL_WM_SetCaption(utf8.c_str(), nullptr);
 }
 
 void groutput::refresh() {

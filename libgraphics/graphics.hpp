@@ -151,6 +151,10 @@ public:
     // False when no window could be made (as for canvases, at most 16383 x 32767). May be called
     // again; the pen colour is kept.
     bool open(unsigned width, unsigned height, bool fullscreen = false);
+    // Gives the window a title, shown in its title bar and the task bar (a page shows it as its
+    // heading); read as draw_text reads text, so title("Árvíztűrő") works. Before or after open;
+    // without it the window has none.
+    void title(const std::string& text);
     // Presents everything drawn since the last refresh.
     void refresh() override;
     // Shuts SDL down at process exit, unless the display has gone away (shutting down would then

@@ -179,6 +179,12 @@ int SDL_PushEvent(SDL_Event* event);
 Uint32 SDL_GetTicks(void);
 SDL_TimerID SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void* param);
 int SDL_RemoveTimer(SDL_TimerID id);
+
+void SDL_WM_SetCaption(const char* title, const char* icon);
 }
+
+// A page passes no settings to SDL through the environment.
+inline char* SDL_getenv(const char*) { return nullptr; }
+inline int SDL_putenv(char*) { return 0; }
 
 #define SDL_BlitSurface SDL_UpperBlit

@@ -248,6 +248,13 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // The window's title becomes the page's heading and the tab's title.
+  easel_web_caption: function(title) {
+    var heading = document.getElementById('name');
+    document.title = UTF8ToString(title);
+    if (heading) heading.textContent = document.title;
+  },
+
   easel_web_download: function(name, bytes, length) {
     var blob = new Blob([HEAPU8.slice(bytes, bytes + length)], {type: 'image/bmp'});
     var link = document.createElement('a');

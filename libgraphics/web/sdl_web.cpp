@@ -22,6 +22,7 @@ void easel_web_present(const void* pixels, int width, int height);
 double easel_web_now();
 void easel_web_sleep(double wake_at);
 void easel_web_download(const char* name, const void* bytes, int length);
+void easel_web_caption(const char* title);
 }
 
 struct web_timer {
@@ -369,6 +370,10 @@ int SDL_RemoveTimer(SDL_TimerID id) {
     if (found == timers.end()) return 0;
     timers.erase(found);
     return 1;
+}
+
+void SDL_WM_SetCaption(const char* title, const char*) {
+    if (title) easel_web_caption(title);
 }
 
 }  // extern "C"

@@ -17,9 +17,10 @@ sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 import checks  # noqa: E402
 import reference  # noqa: E402
 import stopping  # noqa: E402
+import window  # noqa: E402
 from xsession import X_TOOLS, Failure  # noqa: E402
 
-CHECKS = {**checks.CHECKS, **stopping.CHECKS}
+CHECKS = {**checks.CHECKS, **stopping.CHECKS, **window.CHECKS}
 
 SKIPPED = 77
 

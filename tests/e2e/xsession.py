@@ -12,8 +12,8 @@ import time
 from picture import parse_xwd
 
 # The X programs the checks run, with the Debian packages that bring them.
-X_TOOLS = {"Xvfb": "xvfb", "xdpyinfo": "x11-utils", "xwininfo": "x11-utils", "xdotool": "xdotool",
-           "xwd": "x11-apps", "xmodmap": "x11-xserver-utils"}
+X_TOOLS = {"Xvfb": "xvfb", "xdpyinfo": "x11-utils", "xwininfo": "x11-utils", "xprop": "x11-utils",
+           "xdotool": "xdotool", "xwd": "x11-apps", "xmodmap": "x11-xserver-utils"}
 STARTUP_TIMEOUT = 10.0
 EXIT_TIMEOUT = 5.0
 TOOL_TIMEOUT = 10.0
@@ -147,8 +147,8 @@ class XServer:
     def xdotool(self, *arguments):
         self.run("xdotool", *(str(argument) for argument in arguments))
 
-    def start(self, name, read_output=False, arguments=()):
-        program = Program(self, name, read_output, arguments)
+    def start(self, name, read_output=False, arguments=(), environment=None):
+        program = Program(self, name, read_output, arguments, environment or {})
         self.programs.append(program)
         return program
 
@@ -156,7 +156,7 @@ class XServer:
 class Program:
     """One of the built programs, running on the server with SDL's X11 driver chosen explicitly."""
 
-    def __init__(self, server, name, read_output, arguments):
+    def __init__(self, server, name, read_output, arguments, environment):
         self.server = server
         self.name = name
         self.log = tempfile.TemporaryFile()
@@ -167,7 +167,7 @@ class Program:
         # A silent fallback to an invisible driver would leave the program waiting forever. Without a
         # window manager SDL focuses its window itself and drops a click that it handles within 10 ms of
         # that focus, unless told to let it through; a person is never that fast.
-        env = dict(server.env, SDL_VIDEODRIVER="x11", SDL_MOUSE_FOCUS_CLICKTHROUGH="1")
+        env = dict(server.env, SDL_VIDEODRIVER="x11", SDL_MOUSE_FOCUS_CLICKTHROUGH="1", **environment)
         # SIGINT as a terminal sends it, even where the tests run with it ignored.
         self.process = subprocess.Popen([path, *arguments], env=env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE if read_output else self.log, stderr=self.log,
