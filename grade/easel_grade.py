@@ -185,18 +185,26 @@ def stem(path):
 
 # ---------------------------------------------------------------------------------------------- files
 
+def open_directory(directory_fd, parts):
+    """A descriptor of the directory reached from another by the names in parts, none of them a link."""
+    directory = os.dup(directory_fd)
+    for part in parts:
+        try:
+            inner = os.open(part, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW, dir_fd=directory)
+        finally:
+            os.close(directory)
+        directory = inner
+    return directory
+
+
 def open_regular(directory_fd, relative, most_bytes):
     """A descriptor of the regular file `relative` beneath a directory, reached without following any link
     and without waiting on a FIFO. Raises OSError with the reason otherwise."""
     parts = [part for part in relative.split("/") if part not in ("", ".")]
     if relative.startswith("/") or not parts or ".." in parts:
         raise OSError("not a file in the program's directory")
-    directory = os.dup(directory_fd)
+    directory = open_directory(directory_fd, parts[:-1])
     try:
-        for part in parts[:-1]:
-            inner = os.open(part, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW, dir_fd=directory)
-            os.close(directory)
-            directory = inner
         fd = os.open(parts[-1], os.O_RDONLY | os.O_NOFOLLOW | os.O_NONBLOCK | os.O_NOCTTY, dir_fd=directory)
     finally:
         os.close(directory)
@@ -230,7 +238,7 @@ def take_tree(source, target, limits=TAKEN):
     try:
         while pending:
             relative = pending.pop()
-            directory = os.open(relative or ".", os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW, dir_fd=root)
+            directory = open_directory(root, relative.split("/") if relative else [])
             try:
                 names = sorted(os.listdir(directory), key=os.fsencode)
                 for name in names:
@@ -251,7 +259,7 @@ def take_entry(directory, name, relative, target, counted, limits, pending):
     if counted["entries"] >= limits["entries"]:
         return "left out: more than %d files and folders" % limits["entries"]
     if stat.S_ISDIR(mode.st_mode):
-        if relative.count("/") + 1 >= limits["depth"]:
+        if relative.count("/") + 1 > limits["depth"]:
             return "left out: deeper than %d folders" % limits["depth"]
         counted["entries"] += 1
         os.mkdir(os.path.join(target, relative))
@@ -272,8 +280,13 @@ def take_entry(directory, name, relative, target, counted, limits, pending):
 
 
 def remove_tree(path):
-    """Removes a directory whatever a program made in it (deep, unreadable): rm walks without recursion."""
-    if os.path.lexists(path):
+    """Removes a directory whatever a program made in it. Python's removal, which never follows a link,
+    does for the usual tree; a deep or unreadable one goes to chmod and rm, which walk without recursion."""
+    try:
+        shutil.rmtree(path)
+    except FileNotFoundError:
+        pass
+    except (OSError, RecursionError):
         subprocess.run(["chmod", "-R", "u+rwX", "--", path], stderr=subprocess.DEVNULL, check=False)
         subprocess.run(["rm", "-rf", "--one-file-system", "--", path], stderr=subprocess.DEVNULL, check=False)
 
@@ -743,15 +756,21 @@ class private_scratch:
         remove_tree(self.path)
 
 
+PRIVATE_MOUNTS = ["unshare", "--mount", "--propagation", "private"]
+
+
+def private_mounts_possible():
+    return (os.getuid() == 0 and shutil.which("unshare") is not None
+            and subprocess.run(PRIVATE_MOUNTS + ["true"], stderr=subprocess.DEVNULL).returncode == 0)
+
+
 def in_private_mounts(argv):
-    """As root, runs this command again in a mount namespace of its own, where its scratch tmpfs lives."""
-    if os.getuid() != 0 or os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS"):
-        return
-    private = ["unshare", "--mount", "--propagation", "private"]
-    if not shutil.which("unshare") or subprocess.run(private + ["true"], stderr=subprocess.DEVNULL).returncode != 0:
+    """As root, runs this command again in a mount namespace of its own, where its scratch tmpfs lives
+    (unless it was started in one: `run` starts its local jobs so, saving each a second start)."""
+    if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") or not private_mounts_possible():
         return
     os.environ["EASEL_GRADE_PRIVATE_MOUNTS"] = "1"
-    os.execvp("unshare", private + [sys.executable, os.path.abspath(__file__)] + argv)
+    os.execvp("unshare", PRIVATE_MOUNTS + [sys.executable, os.path.abspath(__file__)] + argv)
 
 
 # ---------------------------------------------------------------------------------------------- commands
@@ -822,14 +841,14 @@ def check_out_dir(out_dir, tests_dir, submissions_dir):
     the teacher's files: one overlapping the inputs, or a non-empty one that it did not make."""
     for name, other in (("TESTS_DIR", tests_dir), ("SUBMISSIONS_DIR", submissions_dir)):
         if overlapping(out_dir, other):
-            refuse("OUT_DIR %s is, holds or lies inside %s %s: choose a directory "
-                             "apart from both" % (out_dir, name, other))
+            refuse("OUT_DIR %s is, holds or lies inside %s %s: choose a directory apart from both"
+                   % (out_dir, name, other))
     if os.path.lexists(out_dir):
         if not os.path.isdir(out_dir) or os.path.islink(out_dir):
             refuse("OUT_DIR %s is not a directory" % out_dir)
         if os.listdir(out_dir) and not os.path.isfile(os.path.join(out_dir, MARK)):
-            refuse("OUT_DIR %s is not empty and was not made by easel-grade: choose a new "
-                             "or empty directory" % out_dir)
+            refuse("OUT_DIR %s is not empty and was not made by easel-grade: choose a new or empty directory"
+                   % out_dir)
 
 
 def submission_folders(submissions_dir):
@@ -845,15 +864,15 @@ def submission_folders(submissions_dir):
     return found
 
 
-def prepare(args, work):
-    """Copies the tests and the submissions into work, within the limits. Returns the records of every
-    folder (those not to grade already final) and the job number of each one to grade."""
+def prepare(args, folders, work):
+    """Copies the tests and the submission folders into work, within the limits. Returns the records of
+    every folder (those not to grade already final) and the job number of each one to grade."""
     for warning in take_tree(args.tests_dir, os.path.join(work, "tests")):
         say("the tests directory: " + warning)
     os.mkdir(os.path.join(work, "jobs"))
     os.mkdir(os.path.join(work, "job-results"))
     records, jobs = [], {}
-    for index, (name, refused) in enumerate(submission_folders(args.submissions_dir), 1):
+    for index, (name, refused) in enumerate(folders, 1):
         record = {"submission": name, "warnings": [], "scripts": [],
                   "build": {"status": "submission-error", "reason": refused or "", "seconds": ""}}
         records.append(record)
@@ -878,7 +897,10 @@ def run(args):
                if not os.path.isfile(os.path.join(args.tests_dir, arguments[0]))]
     if missing:
         refuse("expected pictures missing in %s (run easel-grade reference first): %s"
-                         % (args.tests_dir, " ".join(missing)))
+               % (args.tests_dir, " ".join(missing)))
+    folders = submission_folders(args.submissions_dir)
+    if not folders:
+        refuse("no submission (a folder) in " + args.submissions_dir)
     out = os.path.abspath(args.out_dir)
     os.makedirs(out, exist_ok=True)
     if not os.path.exists(os.path.join(out, MARK)):
@@ -889,9 +911,7 @@ def run(args):
     work = os.path.join(out, "%s-new-%d-%s" % (MARK, os.getpid(), os.urandom(6).hex()))
     os.mkdir(work)
     try:
-        records, jobs = prepare(args, work)
-        if not records:
-            refuse("no submission (a folder) in " + args.submissions_dir)
+        records, jobs = prepare(args, folders, work)
         distribute(sorted(jobs, key=int), work, args, precompiled_header(work) if jobs else None)
         for number, record in jobs.items():
             record.update(job_result(work, number))
@@ -983,7 +1003,9 @@ def distribute(numbers, work, args, header_cache):
             options += ["--basefile", base]
     # Here a job runs this very tool, wherever it lies; on another machine, the easel-grade on its PATH.
     here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__))
-    job = (['${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
+    if private_mounts_possible():
+        here.update(EASEL_GRADE_UNSHARE=" ".join(PRIVATE_MOUNTS), EASEL_GRADE_PRIVATE_MOUNTS="1")
+    job = (['$EASEL_GRADE_UNSHARE ${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
             "--timeout", str(args.timeout)] + ["--header-cache=" + path for path in cache] + paths)
     command = ["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
     with tempfile.TemporaryFile() as listed:
