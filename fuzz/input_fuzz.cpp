@@ -1,13 +1,15 @@
 // Feeds arbitrary SDL event sequences through gin: pushed into SDL's queue as a program's own
 // thread would, or handed to the library's event filter as SDL's pump hands over window input,
 // with the timer started and stopped in between and quits anywhere. Every read must return with a
-// record that fits its type, and once the stream has ended every read gives all zeros.
+// record that fits its type, and once the stream has ended every read gives all zeros. Now and then
+// more window input comes than the library keeps: what it keeps must come in order.
 #include <SDL.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <type_traits>
+#include <utility>
 
 #include "fuzz_bytes.hpp"
 #include "graphics.hpp"
@@ -22,6 +24,8 @@ constexpr int window_size = 200;
 constexpr int max_steps = 4096;
 // The button of the marker that ends each input's events; the fuzzed events never carry it.
 constexpr Uint8 marker_button = 77;
+// Window input the library keeps unread; what comes on top of that is dropped.
+constexpr int library_backlog = 1 << 14;
 
 void require(bool holds) {
     if (!holds) std::abort();
@@ -119,16 +123,49 @@ event read_one() {
     return ev;
 }
 
-// Takes everything this input left behind, up to a marker handed over last.
-void drain(SDL_EventFilter take_window_input) {
-    gin.timer(0);
+void hand_over_marker(SDL_EventFilter take_window_input) {
     SDL_Event marker = {};
     marker.type = SDL_MOUSEBUTTONDOWN;
     marker.button.button = marker_button;
     marker.button.state = SDL_PRESSED;
     take_window_input(&marker);
-    for (event ev = read_one(); !(ev.type == ev_mouse && ev.button == marker_button); ev = read_one()) {
+}
+
+bool is_marker(const event& ev) { return ev.type == ev_mouse && ev.button == marker_button; }
+
+// Takes everything this input left behind, up to a marker handed over last.
+void drain(SDL_EventFilter take_window_input) {
+    gin.timer(0);
+    hand_over_marker(take_window_input);
+    for (event ev = read_one(); !is_marker(ev); ev = read_one()) {
     }
+}
+
+// More window input than the library keeps, each a motion to its own place, with the timer running:
+// the first library_backlog are read in order between the ticks, the rest are dropped.
+void flood(SDL_EventFilter take_window_input, fuzz_bytes& in) {
+    drain(take_window_input);
+    const int sent = library_backlog + 1 + in.byte();
+    gin.timer(in.byte() % 3);
+    const auto place = [](int i) { return std::pair(i % window_size, i / window_size % window_size); };
+    for (int i = 0; i < sent; ++i) {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = static_cast<Uint16>(place(i).first);
+        e.motion.y = static_cast<Uint16>(place(i).second);
+        take_window_input(&e);
+    }
+    for (int i = 0; i < library_backlog;) {
+        const event ev = read_one();
+        if (ev.type == ev_timer) continue;
+        require(ev.type == ev_mouse && ev.button == 0 && std::pair(ev.pos_x, ev.pos_y) == place(i));
+        ++i;
+    }
+    gin.timer(0);
+    hand_over_marker(take_window_input);
+    event next = read_one();
+    while (next.type == ev_timer) next = read_one();
+    require(is_marker(next));
 }
 
 }  // namespace
@@ -161,7 +198,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 2:
-            gin.timer(static_cast<int>(in.byte() % 24) - 4);
+            if (in.byte() == 0xFF) {
+                flood(take_window_input, in);
+            } else {
+                gin.timer(static_cast<int>(in.byte() % 24) - 4);
+            }
             break;
         default: {
             SDL_Event pad = {};

@@ -397,14 +397,21 @@ bool keeps_mode_of(const std::string& target, const std::string& part) {
 void remove_listed_parts() {}
 #endif
 
+// Window input and ticks are numbered on one count as they arrive, so that a tick is read after
+// the input that came before it was due.
+std::atomic<std::uint64_t> arrivals{0};
+
 // At most one tick waits in SDL's queue: the callback pushes one only when none is waiting, and
 // otherwise just moves the waiting one's time on. Reading the tick takes the latest time.
 constexpr std::int64_t no_tick = -1;
 std::atomic<std::int64_t> waiting_tick{no_tick};
+// When the waiting tick became due, on the count of arrivals.
+std::atomic<std::uint64_t> waiting_tick_arrival{0};
 
 Uint32 timer_event(Uint32 interval, void*) {
     const Uint32 now = SDL_GetTicks();
     if (waiting_tick.exchange(now) != no_tick) return interval;
+    waiting_tick_arrival = arrivals++;
     SDL_Event ev = {};
     ev.type = SDL_USEREVENT;
     ev.user.code = static_cast<int>(now);
@@ -430,21 +437,27 @@ public:
     // False, and the event is dropped, when the backlog is full.
     bool push(const SDL_Event& e) {
         if (count == capacity) return false;
-        slots[(first + count) % capacity] = e;
+        slots[(first + count) % capacity] = {e, arrivals++};
         ++count;
         return true;
     }
-    bool pop(SDL_Event& e) {
-        if (count == 0) return false;
-        e = slots[first];
+    // The oldest event, if it arrived before the given point on the count of arrivals.
+    bool pop_before(std::uint64_t arrival, SDL_Event& e) {
+        if (count == 0 || slots[first].arrival >= arrival) return false;
+        e = slots[first].event;
         first = (first + 1) % capacity;
         --count;
         return true;
     }
+    bool pop(SDL_Event& e) { return pop_before(UINT64_MAX, e); }
 
 private:
     static constexpr std::size_t capacity = 1 << 14;
-    SDL_Event slots[capacity] = {};
+    struct arrived {
+        SDL_Event event;
+        std::uint64_t arrival;
+    };
+    arrived slots[capacity] = {};
     std::size_t first = 0;
     std::size_t count = 0;
 };
@@ -503,7 +516,12 @@ void take_stop_signals() {
 #ifdef __EMSCRIPTEN__
 // A page has no display to lose, and loads no library at run time.
 void watch_display() {}
+// A page's input goes straight into SDL's queue.
+void pump_window_input() {}
 #else
+// Hands the window's input, and a close, to take_window_input.
+void pump_window_input() { SDL_PumpEvents(); }
+
 // Xlib ends the process when the display goes away; SDL's shutdown at exit would then wait on
 // the dead connection for ever. Xlib is reached only if SDL has loaded it.
 using io_error_handler = int (*)(_XDisplay*);
@@ -526,15 +544,38 @@ void watch_display() {
 }
 #endif
 
+// A tick taken from SDL's queue while window input that arrived before it was due still waits;
+// it is read after that input, and SDL's queue waits behind it.
+bool tick_held = false;
+SDL_Event held_tick;
+
 // The next SDL event for the reader: SDL's own queue first (timer ticks, events the program
-// pushed; easel-replay serves its script there), then the window's input. Polls the way SDL's
-// own wait does, so that a close or a signal is seen within 10 ms. False once either came.
+// pushed; easel-replay serves its script there), then the window's input, except that a tick
+// comes after the window input that arrived before it was due. Polls the way SDL's own wait
+// does, so that a close or a signal is seen within 10 ms. False once either came.
 bool next_sdl_event(SDL_Event& se) {
     for (;;) {
-        const bool polled = SDL_PollEvent(&se) != 0;
+        bool polled = false;
+        if (tick_held)
+            pump_window_input();
+        else
+            polled = SDL_PollEvent(&se) != 0;
         // The close is taken by the read it ends.
         if (std::exchange(window_closed, false) || stop_signal) return false;
-        if (polled || backlog.pop(se)) return true;
+        if (polled && se.type == SDL_USEREVENT && waiting_tick != no_tick) {
+            held_tick = se;
+            tick_held = true;
+        } else if (polled) {
+            return true;
+        }
+        if (tick_held) {
+            if (!backlog.pop_before(waiting_tick_arrival, se)) {
+                se = held_tick;
+                tick_held = false;
+            }
+            return true;
+        }
+        if (backlog.pop(se)) return true;
         SDL_Delay(10);
     }
 }

@@ -253,7 +253,9 @@ public:
     // Timer events every wait milliseconds from now on; wait <= 0 stops them. SDL rounds the period
     // up to a multiple of 10 ms: timer(15) ticks every 20 ms. Ticks never pile up: at most one waits
     // to be read, and a program slower than its timer gets, in that one, the time of the latest tick
-    // that fired before the read.
+    // that fired before the read. Keys and clicks are read in the order they came, and a waiting
+    // tick never goes ahead of those that came before it was due: a program slower than its timer
+    // still gets all of them, between its ticks.
     void timer(int wait);
 
     grinput(const grinput&) = delete;

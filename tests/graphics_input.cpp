@@ -262,6 +262,33 @@ TEST_F(Input, WindowInputBeyondSdlsQueueKeepsItsOrder) {
     for (int i = 0; i < 1000; ++i) ASSERT_EQ(next(), motion_at(i % 200, i / 200));
 }
 
+// Window input that came before a tick was due is read before it, however slow the reader.
+TEST_F(Input, WaitingTicksNeverHoldBackEarlierWindowInput) {
+    const SDL_EventFilter take_window_input = SDL_GetEventFilter();
+    const auto type = [take_window_input](int n) {
+        const SDL_Event e = key(SDL_KEYDOWN, static_cast<SDLKey>(SDLK_a + n), static_cast<Uint16>('a' + n));
+        take_window_input(&e);
+    };
+    const auto typed = [](int n) { return record{'a' + n, 0, 0, 0, 0, ev_key}; };
+    gin.timer(10);
+    type(0);
+    for (SDL_Event tick; SDL_PeepEvents(&tick, 1, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)) < 1;) SDL_Delay(1);
+    type(1);
+    EXPECT_EQ(next(), typed(0));
+    EXPECT_EQ(next().type, ev_timer);
+    EXPECT_EQ(next(), typed(1));
+    // A key during each 12 ms frame of a program whose timer ticks every 10 ms.
+    std::vector<record> keys;
+    for (int sent = 2, reads = 0; keys.size() < 10 && reads < 100; ++reads) {
+        if (sent < 12) type(sent++);
+        std::this_thread::sleep_for(std::chrono::milliseconds(12));
+        const record r = next();
+        if (r.type != ev_timer) keys.push_back(r);
+    }
+    ASSERT_EQ(keys.size(), 10u);
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(keys[n], typed(n + 2));
+}
+
 // A stop signal ends the stream at the next read, ahead of a full queue.
 TEST_F(Input, SigtermEndsTheStreamAheadOfWaitingInput_InFreshProcess) {
     if (!easel_test::in_fresh_process()) return;

@@ -1,6 +1,6 @@
 """A slow program ends when asked, however far its reading lags behind its timer and the mouse: a
 window close, SIGINT and SIGTERM end its event loop within a second, a lost display ends the program
-within two."""
+within two. And it is still steered: every key and click reaches a program slower than its timer."""
 
 import signal
 import statistics
@@ -9,7 +9,7 @@ import time
 
 from xsession import EXIT_TIMEOUT, Failure, XServer
 
-SLOW_READER = "e2e_slow_reader"  # the timer every millisecond, 20 ms to handle each event
+SLOW_READER = "e2e_slow_reader"  # the timer every millisecond, 20 ms to handle each event, unless told
 LOOP_ENDED = "loop ended"
 WATCH_LIMIT = 60.0
 WINDOW = 200
@@ -21,6 +21,11 @@ LOST_DISPLAY_RUNS = 3
 BACKLOG_TIME = 2.0
 MOUSE_TIME = 0.5
 MOVES_PER_CALL = 100
+# (timer period, milliseconds to handle each event): a frame that takes a little longer than a tick.
+STEERING_SCENARIOS = [(10, 12), (20, 25)]
+TYPED = "abcdefghij"
+CLICK_EVERY = 3  # a click after every third key
+STEERING_LIMIT = 3.0
 
 
 def stop_times(running, stop, what):
@@ -146,7 +151,44 @@ def check_lost_display(bin_dir):
     expect_quick(times, LOST_DISPLAY_LIMIT, f"{what}, to the exit")
 
 
+def read_presses(program, key_count, button_count, deadline):
+    """The key codes and buttons of the presses the program reports until it has reported as many as
+    were sent or the deadline passes."""
+    keys, buttons = [], []
+    while len(keys) < key_count or len(buttons) < button_count:
+        line = program.next_line(max(0.0, deadline - time.monotonic()))
+        if line is None:
+            break
+        kind, _, value = line.partition(" ")
+        if kind in ("key", "button"):
+            (keys if kind == "key" else buttons).append(int(value))
+    return keys, buttons
+
+
+def check_slow_reader_steered(bin_dir):
+    with XServer(bin_dir) as server:
+        for period, handling in STEERING_SCENARIOS:
+            what = f"timer({period}) with {handling} ms for each event"
+            program = server.start(SLOW_READER, read_output=True, arguments=(str(period), str(handling)))
+            window = program.wait_for_window(WINDOW, WINDOW)
+            steps = [("move", WINDOW // 2, WINDOW // 2)]
+            for index, letter in enumerate(TYPED, 1):
+                steps += [("key", letter)] + ([("click", 1)] if index % CLICK_EVERY == 0 else [])
+            clicks = len(TYPED) // CLICK_EVERY
+            sent = time.monotonic()
+            window.act(*steps)
+            keys, buttons = read_presses(program, len(TYPED), clicks, sent + STEERING_LIMIT)
+            print(f"      {what}: keys {len(keys)} of {len(TYPED)}, clicks {len(buttons)} of {clicks}, "
+                  f"all read {(time.monotonic() - sent) * 1000:.0f} ms after sending")
+            if keys != [ord(letter) for letter in TYPED] or buttons != [1] * clicks:
+                raise Failure(f"{what}: within {STEERING_LIMIT:.0f} s the program read the keys {keys} and the "
+                              f"buttons {buttons}")
+            window.close()
+            program.wait_for_exit("its window was closed")
+
+
 CHECKS = {
+    "slow_reader_steered": check_slow_reader_steered,
     "stop_by_close": stop_check(close_window, "a window close"),
     "stop_by_close_mouse_moving": check_close_with_mouse_moving,
     "stop_by_sigint": stop_check(send(signal.SIGINT), "SIGINT"),
