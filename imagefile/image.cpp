@@ -43,11 +43,19 @@ bool ends_with_lowercase(const std::string& text, const std::string& suffix) {
 // A picture within the limits takes fewer bytes than this in either format.
 constexpr std::size_t longest_file = static_cast<std::size_t>(max_pixels) * 4 + (1 << 20);
 
+// Pictures are read as bytes and by this process alone: binary mode and no inheritance on Windows,
+// close-on-exec elsewhere.
+#ifdef _WIN32
+constexpr int read_only = O_RDONLY | O_BINARY | O_NOINHERIT;
+#else
+constexpr int read_only = O_RDONLY | O_CLOEXEC;
+#endif
+
 image_error file_error(const std::string& path, const std::string& what) { return image_error(path + ": " + what); }
 
 // The whole file, refusing what cannot be a picture within the limits before reading it all.
 bytes read_file(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), read_only);
     if (fd < 0) throw file_error(path, std::string("cannot open: ") + std::strerror(errno));
     struct stat status {};
     bytes data;
