@@ -83,20 +83,25 @@ bench:
 bench-grade: deps-test build
 	sh bench/grade_bench.sh $(BUILD)
 
-# Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any;
-# findings are written under build-fuzz/.
-FUZZ_TARGETS = $(shell grep -o '^add_executable.[A-Za-z0-9_]*' fuzz/CMakeLists.txt | cut -c16-)
+# Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any
+# and from build-fuzz/seeds/<target>; findings are written under build-fuzz/.
+FUZZ_TARGETS = $(shell sed -n 's/^easel_fuzz_target(\([A-Za-z0-9_]*\) .*/\1/p' fuzz/CMakeLists.txt)
+# The script parser also starts from every script of the programs, the examples and the tutorial.
+SCRIPT_SEEDS = $(wildcard programs/*/demo.replay docs/examples/*/demo.replay docs/tutorial/*/step.replay)
 
 fuzz:
 	@sh tools/install-packages.sh $(FUZZ_PACKAGES)
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEASEL_SANITIZE=ON \
 	  -DEASEL_BUILD_FUZZ=ON -DEASEL_BUILD_TESTS=OFF -DEASEL_BUILD_PROGRAMS=OFF
 	cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
+	rm -rf build-fuzz/seeds && mkdir -p build-fuzz/seeds/script_fuzz
+	for script in $(SCRIPT_SEEDS); do cp $$script build-fuzz/seeds/script_fuzz/$$(echo $$script | tr / _); done
 	for target in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$target && \
 	  SDL_VIDEODRIVER=dummy build-fuzz/bin/$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ \
 	    build-fuzz/corpus/$$target \
-	    $$(test -d fuzz/corpus/$$target && echo fuzz/corpus/$$target) || exit 1; \
+	    $$(test -d fuzz/corpus/$$target && echo fuzz/corpus/$$target) \
+	    $$(test -d build-fuzz/seeds/$$target && echo build-fuzz/seeds/$$target) || exit 1; \
 	done
 
 configure:

@@ -1,9 +1,11 @@
-# Settings every easel target shares, applied per target.
+# Settings every easel target shares, applied per target: easel_target(<target> [UNINSTRUMENTED]).
+# UNINSTRUMENTED leaves the sanitizers out (for code loaded into programs that may lack their runtime).
 function(easel_target target)
+  cmake_parse_arguments(ARG "UNINSTRUMENTED" "" "" ${ARGN})
   target_compile_features(${target} PRIVATE cxx_std_17)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
-  if(EASEL_SANITIZE)
+  if(EASEL_SANITIZE AND NOT ARG_UNINSTRUMENTED)
     # GCC leaves float-cast-overflow out of undefined.
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined,float-cast-overflow
                                              -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -15,15 +17,22 @@ function(easel_target target)
   endif()
 endfunction()
 
+# easel_executable(<name> [EXCLUDE_FROM_ALL] <sources...> [LIBS <targets...>]): an executable with
+# the shared settings, linked privately to LIBS.
+function(easel_executable name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  easel_target(${name})
+endfunction()
+
 # A program on the library: one directory, one main.cpp (or SOURCE, a main file elsewhere).
 function(easel_program name)
   cmake_parse_arguments(ARG "" "SOURCE" "" ${ARGN})
   if(NOT ARG_SOURCE)
     set(ARG_SOURCE main.cpp)
   endif()
-  add_executable(${name} ${ARG_SOURCE})
-  target_link_libraries(${name} PRIVATE easel::graphics)
-  easel_target(${name})
+  easel_executable(${name} ${ARG_SOURCE} LIBS easel::graphics)
   if(EMSCRIPTEN)
     set_target_properties(${name} PROPERTIES SUFFIX .html)
   endif()

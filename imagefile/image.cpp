@@ -1,5 +1,7 @@
 #include "image.hpp"
 
+#include "bmp_writer.hpp"
+
 #include <fcntl.h>
 #include <png.h>
 #include <sys/stat.h>
@@ -96,10 +98,6 @@ std::uint32_t little_endian(const bytes& data, std::size_t offset, std::size_t s
     return value;
 }
 
-void put_little_endian(bytes& data, std::size_t offset, std::uint32_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) data[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 // One colour channel of a 32-bit BMP pixel, described by its mask and scaled to 8 bits.
 struct channel {
     std::uint32_t mask;
@@ -157,23 +155,7 @@ picture decode_bmp(const bytes& data, const std::string& path) {
 }
 
 bytes encode_bmp(const picture& pic) {
-    const std::size_t row_bytes = (static_cast<std::size_t>(pic.width) * 3 + 3) / 4 * 4;
-    const std::size_t pixel_offset = bmp_file_header_size + bmp_info_header_size;
-    bytes data(pixel_offset + row_bytes * static_cast<std::size_t>(pic.height), 0);
-    data[0] = 'B';
-    data[1] = 'M';
-    put_little_endian(data, 2, static_cast<std::uint32_t>(data.size()), 4);
-    put_little_endian(data, 10, static_cast<std::uint32_t>(pixel_offset), 4);
-    put_little_endian(data, 14, bmp_info_header_size, 4);
-    put_little_endian(data, 18, static_cast<std::uint32_t>(pic.width), 4);
-    put_little_endian(data, 22, static_cast<std::uint32_t>(pic.height), 4);
-    put_little_endian(data, 26, 1, 2);   // planes
-    put_little_endian(data, 28, 24, 2);  // bits per pixel
-    for (int y = 0; y < pic.height; ++y) {
-        const std::size_t row = pixel_offset + row_bytes * static_cast<std::size_t>(pic.height - 1 - y);
-        for (int x = 0; x < pic.width; ++x) put_little_endian(data, row + static_cast<std::size_t>(x) * 3, pic.at(x, y), 3);
-    }
-    return data;
+    return bmp_bytes(pic.width, pic.height, [&pic](int x, int y) { return pic.at(x, y); });
 }
 
 png_image png_description() {

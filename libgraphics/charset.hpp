@@ -1,5 +1,6 @@
-// The font's character set, ISO-8859-2, and UTF-8 encoding: shared by the font generator, which
-// checks font.txt against them, and the library, which reads UTF-8 text with them. Private.
+// The font's character set, ISO-8859-2, and UTF-8: shared by the font generator, which checks
+// font.txt against them, the library, which reads UTF-8 text with them, the browser layer and
+// easel-replay, which decode typed characters with them. Private.
 #pragma once
 
 #include <array>
@@ -52,6 +53,34 @@ inline std::string utf8(char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3f));
     }
     return out;
+}
+
+// Length (2 to 4) of the well-formed UTF-8 sequence of one multi-byte character starting at s[i],
+// its code point stored in c; 0 when the bytes there are not one.
+inline std::size_t utf8_sequence(const std::string& s, std::size_t i, char32_t& c) {
+    // Lead bytes C0..DF start two bytes, E0..EF three, F0..F4 four; a code point written in
+    // more bytes than it needs (overlong) does not count.
+    constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC0 || lead > 0xF4 || s.size() - i < length) return 0;
+    c = lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        c = c << 6 | (next & 0x3Fu);
+    }
+    const bool surrogate = c >= 0xD800 && c < 0xE000;
+    return c >= least[length] && c <= 0x10FFFF && !surrogate ? length : 0;
+}
+
+// Length of the UTF-8 character at s[i] (1 for an ASCII byte), its code point stored in c; 0 when
+// the bytes there are not a well-formed character.
+inline std::size_t utf8_character(const std::string& s, std::size_t i, char32_t& c) {
+    const auto byte = static_cast<unsigned char>(s[i]);
+    if (byte >= 0x80) return utf8_sequence(s, i, c);
+    c = byte;
+    return 1;
 }
 
 }  // namespace easel::charset

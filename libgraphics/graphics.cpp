@@ -20,7 +20,9 @@
 #include <utility>
 
 #include "charset.hpp"
+#include "font_metrics.hpp"
 #include "keytbl.hpp"
+#include "sdl_rules.hpp"
 
 // Xlib's display, by the name Xlib gives it, for the type of its I/O error handler.
 struct _XDisplay;
@@ -30,13 +32,10 @@ namespace {
 
 #include "charfaces.inc"
 
-constexpr int charwidth = 8;
-constexpr int charheight = 17;
-constexpr int chardescent = 4;
+constexpr int charwidth = font::cell_width;
+constexpr int charheight = font::cell_height;
+constexpr int chardescent = font::descent;
 
-// SDL keeps a row's length in bytes in 16 bits, and rectangle positions in signed 16 bits.
-constexpr unsigned max_width = 65535 / 4;
-constexpr unsigned max_height = 32767;
 
 SDL_TimerID timer_id = nullptr;
 const event nullev = {};
@@ -66,48 +65,16 @@ Uint32& pixel(SDL_Surface* screen, int x, int y) {
     return reinterpret_cast<Uint32*>(row)[x];
 }
 
-// Blends draw_clr into the pixel at (x, y) with weight val / max, channel by channel; the top
-// byte of the pixel is kept.
-void project(SDL_Surface* screen, int draw_clr, int x, int y, int val, int max) {
-    static constexpr int c[] = {0, 8, 16};
-    Uint32& p = pixel(screen, x, y);
-    // The two ends of the blend, exactly as the general formula gives them.
+// Paints the pixel at (x, y) with draw_clr where a glyph's intensity val is not 0 (fontgen writes
+// only 0 and 15: the font's pixels are full or empty); the top byte of the pixel is kept.
+void project(SDL_Surface* screen, int draw_clr, int x, int y, int val) {
     if (val == 0) return;
-    if (val == max) {
-        p = (p & 0xFF000000u) | (static_cast<Uint32>(draw_clr) & 0x00FFFFFFu);
-        return;
-    }
-    const auto pen = static_cast<Uint32>(draw_clr);
-    const auto keep = static_cast<Uint32>(max - val);
-    const auto give = static_cast<Uint32>(val);
-    for (const int shift : c) {
-        const Uint32 old = (p >> shift) & 255u;
-        const Uint32 mixed = (old * keep + ((pen >> shift) & 255u) * give) / static_cast<Uint32>(max);
-        p = (p & ~(255u << shift)) | (mixed << shift);
-    }
+    Uint32& p = pixel(screen, x, y);
+    p = (p & 0xFF000000u) | (static_cast<Uint32>(draw_clr) & 0x00FFFFFFu);
 }
 
 // Text cells are the codes 0..255 of the glyph table and this one past them.
 constexpr int replacement_cell = 256;
-
-// Length (2 to 4) of the well-formed UTF-8 sequence of one character starting at s[i], its code
-// point stored in c; 0 when the bytes there are not one.
-std::size_t utf8_sequence(const std::string& s, std::size_t i, char32_t& c) {
-    // Lead bytes C0..DF start two bytes, E0..EF three, F0..F4 four; a code point written in
-    // more bytes than it needs (overlong) does not count.
-    constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    const auto lead = static_cast<unsigned char>(s[i]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    if (lead < 0xC0 || lead > 0xF4 || s.size() - i < length) return 0;
-    c = lead & (0x7Fu >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0u) != 0x80u) return 0;
-        c = c << 6 | (next & 0x3Fu);
-    }
-    const bool surrogate = c >= 0xD800 && c < 0xE000;
-    return c >= least[length] && c <= 0x10FFFF && !surrogate ? length : 0;
-}
 
 // Text is read as UTF-8 when it is well-formed UTF-8 with at least one multi-byte character;
 // any other string byte by byte, as ISO-8859-2 codes.
@@ -115,7 +82,7 @@ bool reads_as_utf8(const std::string& s) {
     bool multibyte = false;
     for (std::size_t i = 0; i < s.size();) {
         char32_t c = 0;
-        const std::size_t length = static_cast<unsigned char>(s[i]) < 0x80 ? 1 : utf8_sequence(s, i, c);
+        const std::size_t length = charset::utf8_character(s, i, c);
         if (length == 0) return false;
         multibyte = multibyte || length > 1;
         i += length;
@@ -133,7 +100,7 @@ public:
         if (pos == str.size()) return false;
         const auto byte = static_cast<unsigned char>(str[pos]);
         char32_t c = 0;
-        const std::size_t length = as_utf8 && byte >= 0x80 ? utf8_sequence(str, pos, c) : 0;
+        const std::size_t length = as_utf8 && byte >= 0x80 ? charset::utf8_sequence(str, pos, c) : 0;
         if (length == 0) {
             cell = byte;
             ++pos;
@@ -179,7 +146,7 @@ void copy_within(SDL_Surface* s, SDL_Rect source, SDL_Rect target) {
 }
 
 bool fits(unsigned width, unsigned height) {
-    return width > 0 && height > 0 && width <= max_width && height <= max_height;
+    return width > 0 && height > 0 && width <= sdl_rules::widest_surface && height <= sdl_rules::highest_surface;
 }
 
 // The surface is what every drawing assumes: the size asked for, rows long enough for it, and
@@ -807,7 +774,7 @@ void canvas::draw_cells(const std::string& str, bool as_utf8) {
             const int top = pt_y - cascent();
             for (int row = 0; row < charheight; ++row) {
                 const int px = static_cast<int>((glyph[row] >> (4 * col)) & 15u);
-                project(buf, draw_clr, pt_x, top + row, px, 15);
+                project(buf, draw_clr, pt_x, top + row, px);
             }
             if (pt_x >= buf->w - 1) return;
             ++pt_x;
@@ -949,7 +916,7 @@ void grinput::timer(int wait) {
         SDL_RemoveTimer(timer_id);
         timer_id = nullptr;
     }
-    if (wait > 0) timer_id = SDL_AddTimer(static_cast<Uint32>(wait), timer_event, nullptr);
+    if (wait > 0) timer_id = SDL_AddTimer(sdl_rules::timer_period(static_cast<Uint32>(wait)), timer_event, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

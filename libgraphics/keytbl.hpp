@@ -1,7 +1,7 @@
 // Key translation tables, private to the library.
 //
 // Two sorted lists of (from, to) pairs, searched by findkey:
-//   keysym_tbl   SDL key symbol   -> library key code (special and function keys)
+//   keysym_tbl   SDL key symbol   -> library key code (special and function keys, from keys.def)
 //   charcode_tbl Unicode character -> Windows-1250 byte (every such character above U+00FF)
 // mkkeycode combines them into the key code that an event record carries.
 #pragma once
@@ -21,47 +21,18 @@ struct code_pair {
     std::int32_t to;
 };
 
-// Sorted by SDL key symbol.
+// The special keys of keys.def, sorted by SDL key symbol.
 constexpr code_pair keysym_tbl[] = {
-    {SDLK_DELETE, key_delete},
-    {SDLK_UP, key_up},
-    {SDLK_DOWN, key_down},
-    {SDLK_RIGHT, key_right},
-    {SDLK_LEFT, key_left},
-    {SDLK_INSERT, key_insert},
-    {SDLK_HOME, key_home},
-    {SDLK_END, key_end},
-    {SDLK_PAGEUP, key_pgup},
-    {SDLK_PAGEDOWN, key_pgdn},
-    {SDLK_F1, key_f1},
-    {SDLK_F2, key_f2},
-    {SDLK_F3, key_f3},
-    {SDLK_F4, key_f4},
-    {SDLK_F5, key_f5},
-    {SDLK_F6, key_f6},
-    {SDLK_F7, key_f7},
-    {SDLK_F8, key_f8},
-    {SDLK_F9, key_f9},
-    {SDLK_F10, key_f10},
-    {SDLK_F11, key_f11},
-    {SDLK_F12, key_f12},
-    {SDLK_F13, key_f13},
-    {SDLK_F14, key_f14},
-    {SDLK_F15, key_f15},
-    {SDLK_NUMLOCK, key_numl},
-    {SDLK_CAPSLOCK, key_capsl},
-    {SDLK_SCROLLOCK, key_scrl},
-    {SDLK_RSHIFT, key_rshift},
-    {SDLK_LSHIFT, key_lshift},
-    {SDLK_RCTRL, key_rctrl},
-    {SDLK_LCTRL, key_lctrl},
-    {SDLK_RALT, key_ralt},
-    {SDLK_LALT, key_lalt},
-    {SDLK_LSUPER, key_lwin},
-    {SDLK_RSUPER, key_rwin},
-    {SDLK_MENU, key_menu},
+#define EASEL_SPECIAL_KEY(name, symbol, number, character, code, dom_key, dom_code) {symbol, code},
+#include "keys.def"
 };
 constexpr const code_pair* keysym_end = std::end(keysym_tbl);
+
+// The numbers of keys.def are SDL's own.
+#define EASEL_CHAR_KEY(name, symbol, number, dom_key, dom_code) static_assert(symbol == number, name);
+#define EASEL_SPECIAL_KEY(name, symbol, number, character, code, dom_key, dom_code) \
+    static_assert(symbol == number, name);
+#include "keys.def"
 
 // Sorted by code point.
 constexpr code_pair charcode_tbl[] = {

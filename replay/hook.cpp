@@ -1,9 +1,10 @@
 // Preloaded into a program run by easel-replay. It replaces SDL's event wait, clock and timers with a
 // virtual clock and the script's input, both served by easel-replay over a socket, and keeps a copy of
 // the picture each SDL_Flip shows. Everything runs on the thread that waits for events: there is no timer
-// thread, so a tick happens exactly when the clock reaches it. Timer periods are rounded up to multiples
-// of 10 ms, as SDL does on screen, so that a replay shows the ticks a student sees.
+// thread, so a tick happens exactly when the clock reaches it. Timer periods are rounded as SDL rounds
+// them on screen (sdl_rules.hpp), so that a replay shows the ticks a student sees.
 #include "protocol.hpp"
+#include "sdl_rules.hpp"
 
 #include <SDL.h>
 #include <dlfcn.h>
@@ -70,13 +71,6 @@ replay_state& state() {
     return single;
 }
 
-// SDL's timers tick at multiples of 10 ms: a period of 15 ms ticks every 20 ms.
-Uint32 period_on_screen(Uint32 requested) {
-    constexpr std::uint64_t resolution = 10;
-    constexpr std::uint64_t longest = UINT32_MAX / resolution * resolution;
-    return static_cast<Uint32>(std::min((requested + resolution - 1) / resolution * resolution, longest));
-}
-
 int driver_socket() {
     static const int fd = [] {
         const char* value = std::getenv(socket_variable);
@@ -108,7 +102,7 @@ bool fire_next_due_timer() {
     if (next_interval == 0) {
         s.timers.erase(still);
     } else {
-        still->interval = period_on_screen(next_interval);
+        still->interval = easel::sdl_rules::timer_period(next_interval);
         still->due = fired.due + still->interval;
     }
     return true;
@@ -226,7 +220,7 @@ extern "C" DECLSPEC SDL_TimerID SDLCALL SDL_AddTimer(Uint32 interval, SDL_NewTim
     if (callback == nullptr) return nullptr;
     replay_state& s = state();
     const std::uintptr_t serial = ++s.last_serial;
-    const Uint32 period = period_on_screen(interval);
+    const Uint32 period = easel::sdl_rules::timer_period(interval);
     s.timers.push_back({serial, s.clock + period, period, callback, param});
     return reinterpret_cast<SDL_TimerID>(serial);
 }

@@ -1,5 +1,6 @@
 #include "script.hpp"
 
+#include "charset.hpp"
 #include "key_names.hpp"
 
 #include <sys/stat.h>
@@ -91,22 +92,12 @@ Uint8 parse_button(const std::string& word) {
 std::vector<char32_t> decode_utf8(const std::string& text) {
     std::vector<char32_t> characters;
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80 ? 1 : lead >= 0xc2 && lead < 0xe0 ? 2 : lead >= 0xe0 && lead < 0xf0 ? 3
-                         : lead >= 0xf0 && lead < 0xf5                  ? 4 : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) throw line_error{"text is not valid UTF-8"};
-        char32_t character = length == 1 ? lead : lead & (0x7f >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xc0) != 0x80) throw line_error{"text is not valid UTF-8"};
-            character = character << 6 | (next & 0x3f);
-        }
-        const char32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (character < shortest[length] || (character >= 0xd800 && character < 0xe000) || character > 0x10ffff)
-            throw line_error{"text is not valid UTF-8"};
+        char32_t character = 0;
+        const std::size_t length = charset::utf8_character(text, i, character);
+        if (length == 0) throw line_error{"text is not valid UTF-8"};
         if (character > 0xffff) throw line_error{"characters above U+FFFF cannot be typed (SDL reports 16 bits)"};
         characters.push_back(character);
-        i += static_cast<std::size_t>(length);
+        i += length;
     }
     return characters;
 }

@@ -5,15 +5,16 @@
 #include <cstdio>
 #include <string>
 
+#include "font_metrics.hpp"
 #include "graphics.hpp"
 
 using namespace easel;
 
 namespace {
 
-constexpr int glyph_width = 8;
-constexpr int glyph_height = 17;
-constexpr int ascent = 13;  // rows of a cell above the pen's baseline row
+constexpr int glyph_width = font::cell_width;
+constexpr int glyph_height = font::cell_height;
+constexpr int ascent = font::ascent;  // rows of a cell above the pen's baseline row
 constexpr int margin = 8;
 constexpr int pitch_x = 16;  // grid cell: the glyph with a little room around it
 constexpr int pitch_y = 21;
@@ -73,7 +74,7 @@ void draw_labels(canvas& sheet) {
     }
 }
 
-void draw_cells(canvas& sheet) {
+void draw_glyph_grid(canvas& sheet) {
     sheet << ink;
     const int inset_x = (pitch_x - glyph_width) / 2;
     const int inset_y = (pitch_y - glyph_height) / 2;
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
     sheet << background << move_to(0, 0) << box_to(width - 1, sheet_height - 1);
     draw_rules(sheet);
     draw_labels(sheet);
-    draw_cells(sheet);
+    draw_glyph_grid(sheet);
     draw_samples(sheet);
     if (!sheet.save(argv[1])) {
         std::fprintf(stderr, "font_sheet: cannot write %s\n", argv[1]);

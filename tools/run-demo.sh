@@ -27,7 +27,8 @@ cmake --build "$build" --target "$demo" easel-replay
 echo "No display here, so $demo runs headless with the input of programs/$demo/demo.replay."
 (cd "$build" && bin/easel-replay "$scenario" -- "bin/$demo")
 # The pictures are the files the script snaps, named relative to the build directory.
-pictures=$(awk '$1 == "snap" { gsub(/"/, "", $2); print $2 }' "$scenario")
+pictures=$("$build/bin/easel-replay" --words "$scenario" |
+  sed -n 's/^{"line": [0-9]*, "words": \["snap", "\(.*\)"\]}$/\1/p')
 if [ -z "$pictures" ]; then
   echo "The script snaps no picture: a line 'snap $demo.png' in it would save the screen."
 fi

@@ -13,7 +13,12 @@ cd "$(dirname "$0")/../docs/tutorial"
 for step in "$@"; do
   script=$(pwd)/$step/step.replay
   if [ "$mode" = check ]; then
-    sed 's/^\([[:space:]]*\)snap[[:space:]]/\1expect /' "$script" > "$build/tutorial_$step.replay"
+    # The script's commands as easel-replay reads them, each word quoted, snap made expect; blank
+    # lines keep every command on its line.
+    "$build/bin/easel-replay" --words "$script" > "$build/tutorial_$step.words"
+    sed -e 's/^{"line": \([0-9]*\), "words": \[\(.*\)\]}$/\1 \2/' -e 's/^\([0-9]*\) "snap",/\1 "expect",/' \
+        -e 's/", "/" "/g' "$build/tutorial_$step.words" |
+      awk '{ while (++line < $1) print ""; sub(/^[0-9]+ /, ""); print }' > "$build/tutorial_$step.replay"
     script=$build/tutorial_$step.replay
   fi
   (cd "$step" && "$build/bin/easel-replay" "$script" -- "$build/bin/tutorial_$step")

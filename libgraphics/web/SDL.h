@@ -46,50 +46,12 @@ struct SDL_Rect {
     Uint16 w, h;
 };
 
+// The named keys, from the library's key table; a character's key is its ASCII code.
 enum SDLKey {
     SDLK_UNKNOWN = 0,
-    SDLK_BACKSPACE = 8,
-    SDLK_TAB = 9,
-    SDLK_RETURN = 13,
-    SDLK_ESCAPE = 27,
-    SDLK_SPACE = 32,
-    SDLK_DELETE = 127,
-    SDLK_UP = 273,
-    SDLK_DOWN,
-    SDLK_RIGHT,
-    SDLK_LEFT,
-    SDLK_INSERT,
-    SDLK_HOME,
-    SDLK_END,
-    SDLK_PAGEUP,
-    SDLK_PAGEDOWN,
-    SDLK_F1,
-    SDLK_F2,
-    SDLK_F3,
-    SDLK_F4,
-    SDLK_F5,
-    SDLK_F6,
-    SDLK_F7,
-    SDLK_F8,
-    SDLK_F9,
-    SDLK_F10,
-    SDLK_F11,
-    SDLK_F12,
-    SDLK_F13,
-    SDLK_F14,
-    SDLK_F15,
-    SDLK_NUMLOCK = 300,
-    SDLK_CAPSLOCK,
-    SDLK_SCROLLOCK,
-    SDLK_RSHIFT,
-    SDLK_LSHIFT,
-    SDLK_RCTRL,
-    SDLK_LCTRL,
-    SDLK_RALT,
-    SDLK_LALT,
-    SDLK_LSUPER = 311,
-    SDLK_RSUPER,
-    SDLK_MENU = 319,
+#define EASEL_CHAR_KEY(name, symbol, number, dom_key, dom_code) symbol = number,
+#define EASEL_SPECIAL_KEY(name, symbol, number, character, code, dom_key, dom_code) symbol = number,
+#include "keys.def"
 };
 
 enum {
@@ -159,7 +121,6 @@ SDL_Surface* SDL_GetVideoSurface(void);
 int SDL_Flip(SDL_Surface* screen);
 SDL_Surface* SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth, Uint32 Rmask, Uint32 Gmask,
                                   Uint32 Bmask, Uint32 Amask);
-SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, SDL_PixelFormat* fmt, Uint32 flags);
 void SDL_FreeSurface(SDL_Surface* surface);
 int SDL_LockSurface(SDL_Surface* surface);
 void SDL_UnlockSurface(SDL_Surface* surface);
@@ -172,7 +133,6 @@ int SDL_RWclose(SDL_RWops* context);
 int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst);
 
 int SDL_PollEvent(SDL_Event* event);
-int SDL_WaitEvent(SDL_Event* event);
 void SDL_SetEventFilter(SDL_EventFilter filter);
 void SDL_Delay(Uint32 ms);
 int SDL_PushEvent(SDL_Event* event);

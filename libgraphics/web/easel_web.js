@@ -5,8 +5,8 @@
 // moves it, so that a test sees exactly the ticks due in that time, each with its own time.
 
 mergeInto(LibraryManager.library, {
-  $EaselWeb__deps: ['easel_web_mouse', 'easel_web_key', 'easel_web_quit', 'easel_web_pending',
-                    'easel_web_next_due'],
+  $EaselWeb__deps: ['easel_web_motion', 'easel_web_button', 'easel_web_wheel', 'easel_web_key',
+                    'easel_web_quit', 'easel_web_pending', 'easel_web_next_due', 'malloc', 'free'],
   $EaselWeb__postset: 'EaselWeb.init();',
   $EaselWeb: {
     manualClock: false,
@@ -16,6 +16,7 @@ mergeInto(LibraryManager.library, {
     wakeUp: null,
     wakeTimer: null,
     ended: false,
+    watchingMain: false,
     idleWaiters: [],
     pressed: null,
     listeners: [],
@@ -61,32 +62,6 @@ mergeInto(LibraryManager.library, {
               Math.floor((e.clientY - r.top) * canvas.height / r.height)];
     },
 
-    // SDL 1.2's key symbol and character for a browser key; null for keys the library never sees.
-    keyOf: function(e, down) {
-      var named = {
-        'Backspace': 8, 'Tab': 9, 'Enter': 13, 'Escape': 27, ' ': 32, 'Delete': 127,
-        'ArrowUp': 273, 'ArrowDown': 274, 'ArrowRight': 275, 'ArrowLeft': 276, 'Insert': 277,
-        'Home': 278, 'End': 279, 'PageUp': 280, 'PageDown': 281, 'NumLock': 300, 'CapsLock': 301,
-        'ScrollLock': 302, 'ContextMenu': 319,
-      };
-      var sided = {
-        'ShiftRight': 303, 'ShiftLeft': 304, 'ControlRight': 305, 'ControlLeft': 306,
-        'AltRight': 307, 'AltLeft': 308, 'MetaLeft': 311, 'MetaRight': 312,
-      };
-      var sym = named[e.key] || sided[e.code] || 0;
-      var fn = /^F([1-9]|1[0-5])$/.exec(e.key);
-      if (fn) sym = 281 + Number(fn[1]);
-      var character = 0;
-      if (sym !== 0 && sym < 128) {
-        character = sym;
-      } else if (sym === 0 && e.key.length === 1) {
-        character = e.key.charCodeAt(0);
-        sym = character < 128 ? e.key.toLowerCase().charCodeAt(0) : 0;
-      }
-      if (sym === 0 && character === 0) return null;
-      return [sym, down ? character : 0];
-    },
-
     listen: function(target, type, handler, options) {
       target.addEventListener(type, handler, options);
       EaselWeb.listeners.push([target, type, handler, options]);
@@ -94,42 +69,45 @@ mergeInto(LibraryManager.library, {
 
     start: function() {
       var canvas = EaselWeb.canvas;
-      var mouse = function(type, button, e) {
+      // Input goes to the program as the browser names it; sdl_web.cpp turns it into SDL's events.
+      var mouse = function(send, e) {
         var at = EaselWeb.position(e);
-        _easel_web_mouse(type, button, at[0], at[1]);
+        send(at[0], at[1]);
         EaselWeb.wake();
       };
       EaselWeb.listen(canvas, 'mousedown', function(e) {
         e.preventDefault();
         EaselWeb.pressed.add(e.button);
-        mouse(5, e.button + 1, e);
+        mouse(function(x, y) { _easel_web_button(1, e.button, x, y); }, e);
       });
       EaselWeb.listen(window, 'mouseup', function(e) {
         if (!EaselWeb.pressed.delete(e.button)) return;
-        mouse(6, e.button + 1, e);
+        mouse(function(x, y) { _easel_web_button(0, e.button, x, y); }, e);
       });
       // Motion over the canvas, and anywhere while a button pressed on it is held.
       EaselWeb.listen(window, 'mousemove', function(e) {
-        if (e.target === canvas || EaselWeb.pressed.size > 0) mouse(4, 0, e);
+        if (e.target === canvas || EaselWeb.pressed.size > 0) mouse(_easel_web_motion, e);
       });
       EaselWeb.listen(canvas, 'wheel', function(e) {
         e.preventDefault();
         if (e.deltaY === 0) return;
-        var button = e.deltaY < 0 ? 4 : 5;
-        mouse(5, button, e);
-        mouse(6, button, e);
+        mouse(function(x, y) { _easel_web_wheel(Math.sign(e.deltaY), x, y); }, e);
       }, {passive: false});
       EaselWeb.listen(canvas, 'contextmenu', function(e) { e.preventDefault(); });
-      var key = function(type, e) {
+      var key = function(pressed, e) {
         if (e.repeat || e.isComposing) return;
-        var k = EaselWeb.keyOf(e, type === 2);
-        if (!k) return;
-        if (!e.ctrlKey && !e.metaKey && !(k[0] >= 282 && k[0] <= 296)) e.preventDefault();
-        _easel_web_key(type, k[0], k[1]);
+        var name = allocateUTF8(e.key);
+        var code = allocateUTF8(e.code);
+        var use = _easel_web_key(pressed, name, code);
+        _free(name);
+        _free(code);
+        if (use === 0) return;
+        var leaveToBrowser = use === 2;
+        if (!e.ctrlKey && !e.metaKey && !leaveToBrowser) e.preventDefault();
         EaselWeb.wake();
       };
-      EaselWeb.listen(window, 'keydown', function(e) { key(2, e); });
-      EaselWeb.listen(window, 'keyup', function(e) { key(3, e); });
+      EaselWeb.listen(window, 'keydown', function(e) { key(1, e); });
+      EaselWeb.listen(window, 'keyup', function(e) { key(0, e); });
       EaselWeb.listen(window, 'resize', function() { if (EaselWeb.image) EaselWeb.scale(); });
     },
 

@@ -1,35 +1,57 @@
-# Writes the index of the demonstration pages from the README's table of programs:
-#   cmake -DREADME=README.md -DOUTPUT=<site>/index.html -P index.cmake
-# Each row | ![name](docs/gallery/name.png) | `name` | description | becomes a link to name.html
-# with its picture (copied beside the index) and its description.
-file(STRINGS ${README} rows REGEX "^\\| !\\[[a-z0-9_]+\\]\\(docs/gallery/[a-z0-9_]+\\.png\\) \\| `[a-z0-9_]+` \\|")
-get_filename_component(readme_dir ${README} ABSOLUTE)
-get_filename_component(readme_dir ${readme_dir} DIRECTORY)
+# Writes the index of the program pages:
+#   cmake -DPROGRAMS=<programs folder> -DNAMES=<name,name,...> -DGALLERY=<pictures folder>
+#         -DOUTPUT=<site>/index.html -P index.cmake
+# Every program named becomes a link to <name>.html, with its picture from the gallery where there
+# is one (copied beside the index), and the first sentence of the comment its main.cpp (or
+# CMakeLists.txt) opens with.
+string(REPLACE "," ";" names "${NAMES}")
 get_filename_component(site ${OUTPUT} DIRECTORY)
+
+# The first sentence of the comment lines at the top of FILE.
+function(opening_sentence out file)
+  file(STRINGS ${file} lines)
+  set(text "")
+  foreach(line IN LISTS lines)
+    if(NOT line MATCHES "^(//|#) ?(.*)$")
+      break()
+    endif()
+    string(APPEND text " ${CMAKE_MATCH_2}")
+  endforeach()
+  string(STRIP "${text}" text)
+  string(FIND "${text}" ". " stop)
+  if(stop GREATER_EQUAL 0)
+    math(EXPR stop "${stop} + 1")
+    string(SUBSTRING "${text}" 0 ${stop} text)
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
 set(items "")
-foreach(row IN LISTS rows)
-  string(REGEX REPLACE "^\\| !\\[[^]]*\\]\\(([^)]+)\\) \\| `([a-z0-9_]+)` \\| (.*) \\|$" "\\1;\\2;\\3" fields "${row}")
-  list(GET fields 0 picture)
-  list(GET fields 1 name)
-  list(GET fields 2 description)
+foreach(name IN LISTS names)
+  set(source ${PROGRAMS}/${name}/main.cpp)
+  if(NOT EXISTS ${source})
+    set(source ${PROGRAMS}/${name}/CMakeLists.txt)
+  endif()
+  opening_sentence(description ${source})
   string(REPLACE "&" "&amp;" description "${description}")
   string(REPLACE "<" "&lt;" description "${description}")
   string(REPLACE ">" "&gt;" description "${description}")
-  string(REGEX REPLACE "`([^`]*)`" "<code>\\1</code>" description "${description}")
-  file(COPY ${readme_dir}/${picture} DESTINATION ${site}/gallery)
-  get_filename_component(picture_file ${picture} NAME)
-  string(APPEND items "<li><a href=\"${name}.html\"><img src=\"gallery/${picture_file}\" alt=\"\" width=\"100\">"
-                      "<strong>${name}</strong></a> ${description}</li>\n")
+  set(picture "")
+  if(EXISTS ${GALLERY}/${name}.png)
+    file(COPY ${GALLERY}/${name}.png DESTINATION ${site}/gallery)
+    set(picture "<img src=\"gallery/${name}.png\" alt=\"\" width=\"100\">")
+  endif()
+  string(APPEND items "<li><a href=\"${name}.html\">${picture}<strong>${name}</strong></a> ${description}</li>\n")
 endforeach()
 if(items STREQUAL "")
-  message(FATAL_ERROR "${README} has no table of programs to make the index from")
+  message(FATAL_ERROR "${PROGRAMS} holds no programs to make the index from")
 endif()
 file(WRITE ${OUTPUT} "<!doctype html>
 <html lang=\"en\">
 <head>
 <meta charset=\"utf-8\">
 <meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">
-<title>easel demonstration programs</title>
+<title>easel programs</title>
 <style>
   body { margin: 0 auto; padding: 16px; max-width: 52em; background: #202124; color: #e8eaed; font: 15px/1.4 sans-serif; }
   a { color: #8ab4f8; }
@@ -40,7 +62,7 @@ file(WRITE ${OUTPUT} "<!doctype html>
 </style>
 </head>
 <body>
-<h1>easel demonstration programs</h1>
+<h1>easel programs</h1>
 <p>Each program runs in this page as it runs on the desktop: click one to open it.</p>
 <ul>
 ${items}</ul>

@@ -5,11 +5,16 @@
 #include <SDL.h>
 #include <emscripten.h>
 
+#include "bmp_writer.hpp"
+#include "charset.hpp"
+#include "sdl_rules.hpp"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,11 +66,8 @@ web_state& state() {
     return single;
 }
 
-// Rows are addressed through the 16-bit pitch, which limits the width.
-constexpr int widest = 65535 / 4;
-
 SDL_Surface* new_surface(int width, int height) {
-    if (width <= 0 || height <= 0 || width > widest) return nullptr;
+    if (width <= 0 || height <= 0 || width > static_cast<int>(easel::sdl_rules::widest_surface)) return nullptr;
     auto* block = static_cast<surface_block*>(std::calloc(1, sizeof(surface_block)));
     void* pixels = std::calloc(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 4);
     if (!block || !pixels) {
@@ -123,38 +125,6 @@ bool fire_due_timer() {
     return true;
 }
 
-void put_le(std::vector<Uint8>& out, Uint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<Uint8>(value >> (8 * i)));
-}
-
-// A 24-bit bottom-up BMP, as SDL writes one for a surface without alpha.
-std::vector<Uint8> bmp_bytes(SDL_Surface* s) {
-    const Uint32 row_bytes = (static_cast<Uint32>(s->w) * 3 + 3) & ~3u;
-    const Uint32 image_bytes = row_bytes * static_cast<Uint32>(s->h);
-    constexpr Uint32 header_bytes = 14 + 40;
-    std::vector<Uint8> out;
-    out.reserve(header_bytes + image_bytes);
-    out.push_back('B');
-    out.push_back('M');
-    put_le(out, header_bytes + image_bytes, 4);
-    put_le(out, 0, 4);
-    put_le(out, header_bytes, 4);
-    put_le(out, 40, 4);
-    put_le(out, static_cast<Uint32>(s->w), 4);
-    put_le(out, static_cast<Uint32>(s->h), 4);
-    put_le(out, 1, 2);
-    put_le(out, 24, 2);
-    put_le(out, 0, 4);
-    put_le(out, image_bytes, 4);
-    put_le(out, 0, 16);
-    for (int y = s->h - 1; y >= 0; --y) {
-        const Uint32* row = row_of(s, y);
-        for (int x = 0; x < s->w; ++x) put_le(out, row[x], 3);
-        out.resize(out.size() + (row_bytes - static_cast<Uint32>(s->w) * 3), 0);
-    }
-    return out;
-}
-
 bool push(const SDL_Event& event) {
     auto& queue = state().queue;
     if (queue.size() >= queue_capacity) return false;
@@ -164,6 +134,52 @@ bool push(const SDL_Event& event) {
 
 Uint16 wire_position(int pos) { return static_cast<Uint16>(pos); }
 
+constexpr Uint8 wheel_up = 4;
+constexpr Uint8 wheel_down = 5;
+
+void push_button(bool pressed, Uint8 button, int x, int y) {
+    SDL_Event event{};
+    event.button = {pressed ? Uint8{SDL_MOUSEBUTTONDOWN} : Uint8{SDL_MOUSEBUTTONUP}, button,
+                    pressed ? Uint8{SDL_PRESSED} : Uint8{SDL_RELEASED}, wire_position(x), wire_position(y)};
+    push(event);
+}
+
+enum key_use { not_a_key = 0, taken = 1, leave_to_browser = 2 };
+
+struct web_key {
+    SDLKey sym;
+    Uint16 character;  // typed on a press; 0 for none
+};
+
+struct dom_name {
+    const char* key;
+    const char* code;
+    web_key is;
+};
+
+// The library's named keys, by the name the browser gives each.
+constexpr dom_name named_keys[] = {
+#define EASEL_CHAR_KEY(name, symbol, number, dom_key, dom_code) {dom_key, dom_code, {symbol, number}},
+#define EASEL_SPECIAL_KEY(name, symbol, number, character, code, dom_key, dom_code) \
+    {dom_key, dom_code, {symbol, character}},
+#include "keys.def"
+};
+
+// A named key by its key (first) or its code; else a key that types one character of its own, on
+// the ASCII key of that character (lower case) where there is one.
+std::optional<web_key> key_of(const std::string& dom_key, const std::string& dom_code) {
+    for (const dom_name& n : named_keys)
+        if (*n.key && dom_key == n.key) return n.is;
+    for (const dom_name& n : named_keys)
+        if (*n.code && dom_code == n.code) return n.is;
+    char32_t c = 0;
+    if (dom_key.empty() || easel::charset::utf8_character(dom_key, 0, c) != dom_key.size() || c == 0 || c > 0xFFFF)
+        return std::nullopt;
+    const SDLKey sym = c >= 'A' && c <= 'Z' ? static_cast<SDLKey>(c - 'A' + 'a')
+                                            : c < 128 ? static_cast<SDLKey>(c) : SDLK_UNKNOWN;
+    return web_key{sym, static_cast<Uint16>(c)};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -172,23 +188,35 @@ Uint16 wire_position(int pos) { return static_cast<Uint16>(pos); }
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void easel_web_mouse(int type, int button, int x, int y) {
+EMSCRIPTEN_KEEPALIVE void easel_web_motion(int x, int y) {
     SDL_Event event{};
-    if (type == SDL_MOUSEMOTION) {
-        event.motion = {SDL_MOUSEMOTION, wire_position(x), wire_position(y)};
-    } else {
-        const Uint8 pressed = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button = {static_cast<Uint8>(type), static_cast<Uint8>(button), pressed, wire_position(x), wire_position(y)};
-    }
+    event.motion = {SDL_MOUSEMOTION, wire_position(x), wire_position(y)};
     push(event);
 }
 
-EMSCRIPTEN_KEEPALIVE void easel_web_key(int type, int sym, int unicode) {
+// button is the browser's number for it: 0 left, 1 middle, 2 right.
+EMSCRIPTEN_KEEPALIVE void easel_web_button(int pressed, int button, int x, int y) {
+    push_button(pressed != 0, static_cast<Uint8>(button + 1), x, y);
+}
+
+// One turn of the wheel, up for a negative direction: a press and a release, as SDL reports it.
+EMSCRIPTEN_KEEPALIVE void easel_web_wheel(int direction, int x, int y) {
+    const Uint8 button = direction < 0 ? wheel_up : wheel_down;
+    push_button(true, button, x, y);
+    push_button(false, button, x, y);
+}
+
+// A browser key by its KeyboardEvent key and code: not_a_key when the library never sees it,
+// leave_to_browser for a function key, whose browser action stays, and taken for every other one.
+EMSCRIPTEN_KEEPALIVE int easel_web_key(int pressed, const char* dom_key, const char* dom_code) {
+    const std::optional<web_key> k = key_of(dom_key, dom_code);
+    if (!k) return not_a_key;
     SDL_Event event{};
-    event.key.type = static_cast<Uint8>(type);
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym = {static_cast<SDLKey>(sym), static_cast<Uint16>(unicode)};
+    event.key.type = pressed ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = pressed ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym = {k->sym, static_cast<Uint16>(pressed ? k->character : 0)};
     push(event);
+    return k->sym >= SDLK_F1 && k->sym <= SDLK_F15 ? leave_to_browser : taken;
 }
 
 EMSCRIPTEN_KEEPALIVE void easel_web_quit() {
@@ -243,15 +271,6 @@ int SDL_Flip(SDL_Surface* screen) {
 
 SDL_Surface* SDL_CreateRGBSurface(Uint32, int width, int height, int, Uint32, Uint32, Uint32, Uint32) {
     return new_surface(width, height);
-}
-
-SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, SDL_PixelFormat*, Uint32 flags) {
-    SDL_Surface* copy = new_surface(src->w, src->h);
-    if (!copy) return nullptr;
-    std::memcpy(copy->pixels, src->pixels, static_cast<std::size_t>(src->w) * static_cast<std::size_t>(src->h) * 4);
-    copy->flags = flags;
-    copy->format->colorkey = src->format->colorkey;
-    return copy;
 }
 
 void SDL_FreeSurface(SDL_Surface* surface) {
@@ -322,7 +341,8 @@ int SDL_RWclose(SDL_RWops* context) {
 
 int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst) {
     if (!surface || !dst) return -1;
-    const std::vector<Uint8> bytes = bmp_bytes(surface);
+    const std::vector<Uint8> bytes =
+        easel::image::bmp_bytes(surface->w, surface->h, [surface](int x, int y) { return row_of(surface, y)[x]; });
     dst->bytes.insert(dst->bytes.end(), bytes.begin(), bytes.end());
     return freedst ? SDL_RWclose(dst) : 0;
 }
@@ -340,11 +360,6 @@ int SDL_PollEvent(SDL_Event* event) {
         }
         if (!fire_due_timer()) return 0;
     }
-}
-
-int SDL_WaitEvent(SDL_Event* event) {
-    while (!SDL_PollEvent(event)) easel_web_sleep(easel_web_next_due());
-    return 1;
 }
 
 // The page's input reaches the queue directly; nothing pumps it through a filter.

@@ -1,6 +1,6 @@
 // The browser tests' probe: prints every event record it reads, one line each,
 //     keycode pos_x pos_y button time type
-// starts a 25 ms timer on the key t and saves its screen as probe.bmp on the key s.
+// starts a 25 ms timer (which ticks every 30 ms) on the key t and saves its screen as probe.bmp on the key s.
 #include <cstdio>
 
 #include "graphics.hpp"
