@@ -7,22 +7,31 @@
 //
 // Coordinates are pixels, origin at the top-left corner, x to the right, y downwards.
 // Colours are three ints; only the low 8 bits of each count (256 gives 0, -1 gives 255).
-// Nothing here throws or prints: failures show as a false result or as nothing drawn.
+// Nothing here throws or prints: failures show as a false result or as nothing drawn. The one
+// exception: if SDL cannot start when gout is first used, the program ends at once, silently, with
+// exit status 1.
+//
+// This file is the reference, read top to bottom: canvases, the screen, input, typed text, drawing
+// commands. The machinery behind it (inline fast paths, argument conversion) is in
+// graphics_detail.hpp, included at the end; programs never need it.
 //
 // Threads: the window (gout), the input (gin) and the timer belong to the thread that opened the
 // window. Other threads may draw on and save off-screen canvases, several at once, as long as
 // each canvas (with its copies, which share its pixels) is used by one thread.
 #pragma once
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <type_traits>
 
 struct SDL_Surface;
 
 namespace easel {
+
+namespace detail {
+struct canvas_internals;
+struct arg;
+}  // namespace detail
 
 // ---------------------------------------------------------------------------------------------
 // Canvases: a 32-bit pixel surface (0x00RRGGBB) with a pen (position and colour).
@@ -53,7 +62,6 @@ public:
     bool move_point(int x, int y);
     // Sets the pixel under the pen to the pen colour.
     void draw_dot();
-    // (These three are defined inline at the end of this header: programs call them per pixel.)
     // Draws from the pen along (x, y), both ends included; stops at the edge. The pen follows.
     void draw_line(int x, int y);
     // Fills the rectangle spanned by the pen and pen + (x, y), both corners included, and moves the
@@ -81,11 +89,11 @@ public:
 
     // Black pixels of this canvas are left out when another canvas copies from it (see blitfrom).
     void transparent(bool on);
-    // Copies the rectangle (x1, y1, width x2, height y2) of c to (x3, y3) on this canvas. -1 in x1
-    // or y1 means 0, -1 in x2 or y2 the full width or height of c; any other negative width or height
-    // copies nothing. Both rectangles are clipped to their canvases. If c is transparent, black in c
-    // becomes see-through from then on, for this and every later copy from c.
-    void blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3);
+    // Copies the rectangle (x1, y1, width x height) of c to (x3, y3) on this canvas. -1 in x1 or y1
+    // means 0, -1 in width or height the full width or height of c; any other negative width or
+    // height copies nothing. Both rectangles are clipped to their canvases. If c is transparent,
+    // black in c becomes see-through from then on, for this and every later copy from c.
+    void blitfrom(const canvas& c, int x1, int y1, int width, int height, int x3, int y3);
 
     // Writes the canvas to a BMP file; false if the file cannot be written, and then a file that
     // was there is left as it was. Only a regular file is saved over (through a link to one, which
@@ -108,35 +116,26 @@ protected:
     bool transp;
 
 private:
-    friend struct move_to;
-    friend struct line_to;
-    friend struct latin2;
+    // The library's own state and helpers behind the inline paths (graphics_detail.hpp).
+    friend struct detail::canvas_internals;
     friend class groutput;
-    // move_point by the vector from the pen to (x, y), in one test of the target: with the pen
-    // inside, that vector always fits and lands exactly there.
-    bool place_pen(int x, int y);
-    // The line primitive on 64-bit vectors, so that absolute targets anywhere in the int range
-    // are reached along their true slope.
+    bool move_by(long long x, long long y);
     void trace_line(long long dx, long long dy);
     bool is_window() const;
-    // draw_text with the reading chosen: UTF-8, or byte by byte.
     void draw_cells(const std::string& str, bool as_utf8);
-
-    // The surface as the inline paths reach it, kept by attach together with buf: 0 x 0 without
-    // a surface, and no pixels where SDL wants the surface locked around every access. Pixels are
-    // stored as a type of their own and no field here is an int, so that the compiler knows a
-    // pixel store leaves the pen, the colour and the view as they were.
+    void attach(SDL_Surface* surface);
+    void attach_copy(SDL_Surface* surface);
+    void draw_dot_locked();
+    // Pixels are a type of their own and no field of the view is an int, so that the compiler knows
+    // a pixel store leaves the pen, the colour and the view as they were.
     struct pixel_word {
         std::uint32_t value;
     };
     struct pixel_view {
-        pixel_word* pixels;
+        pixel_word* pixels;  // none without a surface, or where SDL wants it locked for each access
         std::ptrdiff_t width, height;
         std::ptrdiff_t stride;  // pixels from one row to the next
     } view;
-    void attach(SDL_Surface* surface);
-    void attach_copy(SDL_Surface* surface);
-    void draw_dot_locked();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -293,200 +292,106 @@ void erase_last_char(std::string& s);
 // Drawing commands, streamed into a canvas: gout << move_to(10, 10) << line(5, 0) << refresh.
 // Plain names take a vector from the pen; names ending in _to an absolute position, turned into
 // a vector when the command is applied.
+//
+// Every number a command takes may be of any arithmetic type; a floating one is truncated toward
+// zero. A floating number that no int holds (NaN, infinite, out of range) makes the command do
+// nothing, as a target outside the canvas does; as a colour component it counts modulo 256 (NaN
+// and infinities give 0). Integer positions are kept bit for bit, so a negative one is refused.
 // ---------------------------------------------------------------------------------------------
-
-namespace detail {
-template <typename T>
-constexpr bool is_text = std::is_convertible_v<T, std::string> || std::is_same_v<T, char>;
-}  // namespace detail
 
 // Applies a command, or a function taking the canvas, and returns the canvas for chaining.
 // Anything else does not compile, with a message saying what to write instead.
 template <typename T>
-canvas& operator<<(canvas& out, T oper) {
-    if constexpr (std::is_invocable_v<T&, canvas&>) {
-        oper(out);
-    } else {
-        static_assert(!detail::is_text<T>,
-                      "easel: text is drawn with the text command: gout << text(\"Hello\")");
-        static_assert(detail::is_text<T> || !std::is_arithmetic_v<T>,
-                      "easel: a number is drawn as text: gout << text(std::to_string(n))");
-        static_assert(detail::is_text<T> || std::is_arithmetic_v<T>,
-                      "easel: only drawing commands (color, move_to, line_to, box, text, dot, refresh, ...) "
-                      "can be streamed into a canvas");
-    }
-    return out;
-}
+canvas& operator<<(canvas& out, T oper);
 
-namespace detail {
-// Vector from the pen to an absolute position; false when it does not fit in an int, which
-// places the target outside every canvas.
-inline bool vector_to(const canvas& out, int pos_x, int pos_y, int& vec_x, int& vec_y) {
-    const long long dx = static_cast<long long>(pos_x) - out.x();
-    const long long dy = static_cast<long long>(pos_y) - out.y();
-    constexpr long long int_min = -2147483647LL - 1;
-    if (dx < int_min || dy < int_min) return false;
-    vec_x = static_cast<int>(dx);
-    vec_y = static_cast<int>(dy);
-    return true;
-}
-
-// A number given to a command, as the int the command keeps. Integers keep their low 32 bits, as
-// converting them to int does. A floating value is truncated toward zero; one that no int holds
-// (NaN, infinite, out of range) refuses the command and keeps its truncation modulo 2^32 (0 for
-// NaN and infinities), whose low 8 bits are what a colour component needs.
-struct arg {
-    int value = 0;
-    bool refused = false;
-
-    template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, bool> = true>
-    arg(T v) {
-        if constexpr (std::is_floating_point_v<T>) {
-            refused = !(v > -2147483649.0 && v < 2147483648.0);
-            const auto wrapped = std::fmod(v, 4294967296.0);
-            value = std::isnan(wrapped) ? 0 : static_cast<int>(static_cast<long long>(wrapped));
-        } else {
-            value = static_cast<int>(v);
-        }
-    }
-};
-}  // namespace detail
-
-// Every number a command takes may be of any arithmetic type; a floating one is truncated toward
-// zero. A floating number that no int holds (NaN, infinite, out of range) makes the command do
-// nothing, as a target outside the canvas does; as a colour component it counts modulo 256 (NaN
-// and infinities give 0).
-
+// Sets the pen colour; see set_color.
 struct color {
     int red, green, blue;
-    color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
-    void operator()(canvas& out) const { out.set_color(red, green, blue); }
+    color(detail::arg r, detail::arg g, detail::arg b);
+    void operator()(canvas& out) const;
 };
 
+// Moves the pen by (x, y); see move_point.
 struct move {
     int vec_x, vec_y;
     bool refused;
-    move(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        if (!refused) out.move_point(vec_x, vec_y);
-    }
+    move(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
-// Integer positions are kept bit for bit, so a negative one arrives as a negative position and is
-// refused.
+// Moves the pen to (x, y) if that lies inside the canvas.
 struct move_to {
     int pos_x, pos_y;
     bool refused;
-    move_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        if (!refused) out.place_pen(pos_x, pos_y);
-    }
+    move_to(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
+// A line from the pen along (x, y); see draw_line.
 struct line {
     int vec_x, vec_y;
     bool refused;
-    line(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        if (!refused) out.draw_line(vec_x, vec_y);
-    }
+    line(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
+// A line from the pen to (x, y), along its true slope; it stops at the edge.
 struct line_to {
     int pos_x, pos_y;
     bool refused;
-    line_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        if (!refused)
-            out.trace_line(static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y());
-    }
+    line_to(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
+// A filled box from the pen to pen + (x, y); see draw_box.
 struct box {
     int vec_x, vec_y;
     bool refused;
-    box(detail::arg x, detail::arg y) : vec_x(x.value), vec_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        if (!refused) out.draw_box(vec_x, vec_y);
-    }
+    box(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
+// A filled box from the pen to (x, y); nothing when (x, y) lies outside.
 struct box_to {
     int pos_x, pos_y;
     bool refused;
-    box_to(detail::arg x, detail::arg y) : pos_x(x.value), pos_y(y.value), refused(x.refused || y.refused) {}
-    void operator()(canvas& out) const {
-        int vec_x = 0, vec_y = 0;
-        if (!refused && detail::vector_to(out, pos_x, pos_y, vec_x, vec_y)) out.draw_box(vec_x, vec_y);
-    }
+    box_to(detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
 // Text at the pen, UTF-8 or ISO-8859-2 bytes; see draw_text.
 struct text {
     std::string str;
-    text(const std::string& s) : str(s) {}
-    text(char c) : str(1, c) {}
-    void operator()(canvas& out) const { out.draw_text(str); }
+    text(const std::string& s);
+    text(char c);
+    void operator()(canvas& out) const;
 };
 
 // Text read byte by byte, each byte an ISO-8859-2 code, even where it is also well-formed UTF-8.
 struct latin2 {
     std::string str;
-    latin2(const std::string& s) : str(s) {}
-    void operator()(canvas& out) const { out.draw_cells(str, false); }
+    latin2(const std::string& s);
+    void operator()(canvas& out) const;
 };
 
-// Copies a rectangle of c (or all of it) onto the canvas it is streamed into; see blitfrom.
+// Copies a rectangle of c (or all of it) onto the canvas it is streamed into; see blitfrom. x2 and
+// y2 hold the width and the height.
 struct stamp {
     canvas& c;
     int x1, y1, x2, y2, x3, y3;
     bool refused;
     stamp(canvas& src, detail::arg sx, detail::arg sy, detail::arg width, detail::arg height, detail::arg x,
-          detail::arg y)
-        : c(src), x1(sx.value), y1(sy.value), x2(width.value), y2(height.value), x3(x.value), y3(y.value),
-          refused(sx.refused || sy.refused || width.refused || height.refused || x.refused || y.refused) {}
+          detail::arg y);
     // The whole of src with its top-left corner at (x, y).
-    stamp(canvas& src, detail::arg x, detail::arg y) : stamp(src, -1, -1, -1, -1, x, y) {}
-    void operator()(canvas& out) const {
-        if (!refused) out.blitfrom(c, x1, y1, x2, y2, x3, y3);
-    }
+    stamp(canvas& src, detail::arg x, detail::arg y);
+    void operator()(canvas& out) const;
 };
 
 // Sets the pixel under the pen.
-inline void dot(canvas& out) { out.draw_dot(); }
+void dot(canvas& out);
 // Shows the screen; does nothing on an off-screen canvas.
-inline void refresh(canvas& out) { out.refresh(); }
-
-// ---------------------------------------------------------------------------------------------
-// Inline definitions of the per-pixel primitives, so that a program's loop of move_to, color and
-// dot compiles to a few tests and one store per pixel.
-// ---------------------------------------------------------------------------------------------
-
-inline void canvas::set_color(int r, int g, int b) {
-    const auto low = [](int v) { return static_cast<int>(static_cast<unsigned>(v) & 255u); };
-    draw_clr = low(r) << 16 | low(g) << 8 | low(b);
-}
-
-inline bool canvas::move_point(int x, int y) {
-    const long long nx = static_cast<long long>(pt_x) + x;
-    const long long ny = static_cast<long long>(pt_y) + y;
-    if (nx < 0 || nx >= view.width || ny < 0 || ny >= view.height) return false;
-    pt_x = static_cast<int>(nx);
-    pt_y = static_cast<int>(ny);
-    return true;
-}
-
-inline bool canvas::place_pen(int x, int y) {
-    // Without a surface the view is 0 x 0 and refuses every position.
-    if (x < 0 || x >= view.width || y < 0 || y >= view.height) return false;
-    pt_x = x;
-    pt_y = y;
-    return true;
-}
-
-inline void canvas::draw_dot() {
-    if (!view.pixels) return draw_dot_locked();
-    view.pixels[pt_y * view.stride + pt_x].value = static_cast<std::uint32_t>(draw_clr);
-}
+void refresh(canvas& out);
 
 }  // namespace easel
+
+#include "graphics_detail.hpp"

@@ -1,0 +1,140 @@
+// The machinery behind graphics.hpp, which includes it at its end: how a command's numbers become
+// ints, how streaming applies a command, and the inline bodies of the per-pixel primitives and the
+// commands, so that a program's loop of move_to, color and dot compiles to a few tests and one store
+// per pixel. Nothing here is for programs to call.
+#pragma once
+
+#include <cmath>
+#include <type_traits>
+
+namespace easel {
+namespace detail {
+
+template <typename T>
+constexpr bool is_text = std::is_convertible_v<T, std::string> || std::is_same_v<T, char>;
+
+// A number given to a command, as the int the command keeps. Integers keep their low 32 bits, as
+// converting them to int does. A floating value is truncated toward zero; one that no int holds
+// (NaN, infinite, out of range) refuses the command and keeps its truncation modulo 2^32 (0 for
+// NaN and infinities), whose low 8 bits are what a colour component needs.
+struct arg {
+    int value = 0;
+    bool refused = false;
+
+    template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, bool> = true>
+    arg(T v) {
+        if constexpr (std::is_floating_point_v<T>) {
+            refused = !(v > -2147483649.0 && v < 2147483648.0);
+            const auto wrapped = std::fmod(v, 4294967296.0);
+            value = std::isnan(wrapped) ? 0 : static_cast<int>(static_cast<long long>(wrapped));
+        } else {
+            value = static_cast<int>(v);
+        }
+    }
+};
+
+// What the commands reach inside a canvas. Every absolute position takes one route: the vector
+// from the pen in 64 bits (vector_to), given to a primitive that takes such a vector, so that any
+// int target is reached along its true slope or refused.
+struct canvas_internals {
+    struct vector {
+        long long x, y;
+    };
+    static vector vector_to(const canvas& out, int pos_x, int pos_y) {
+        return {static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y()};
+    }
+    static void move_by(canvas& out, vector v) { out.move_by(v.x, v.y); }
+    static void trace_line(canvas& out, vector v) { out.trace_line(v.x, v.y); }
+    // A box whose far corner is beyond the int range is beyond the canvas too: nothing is drawn.
+    static void draw_box(canvas& out, vector v) {
+        constexpr long long int_min = -2147483647LL - 1;
+        if (v.x >= int_min && v.y >= int_min) out.draw_box(static_cast<int>(v.x), static_cast<int>(v.y));
+    }
+    static void draw_cells(canvas& out, const std::string& str, bool as_utf8) { out.draw_cells(str, as_utf8); }
+};
+
+}  // namespace detail
+
+template <typename T>
+canvas& operator<<(canvas& out, T oper) {
+    if constexpr (std::is_invocable_v<T&, canvas&>) {
+        oper(out);
+    } else {
+        static_assert(!detail::is_text<T>,
+                      "easel: text is drawn with the text command: gout << text(\"Hello\")");
+        static_assert(detail::is_text<T> || !std::is_arithmetic_v<T>,
+                      "easel: a number is drawn as text: gout << text(std::to_string(n))");
+        static_assert(detail::is_text<T> || std::is_arithmetic_v<T>,
+                      "easel: only drawing commands (color, move_to, line_to, box, text, dot, refresh, ...) "
+                      "can be streamed into a canvas");
+    }
+    return out;
+}
+
+// The per-pixel primitives.
+
+inline void canvas::set_color(int r, int g, int b) {
+    const auto low = [](int v) { return static_cast<int>(static_cast<unsigned>(v) & 255u); };
+    draw_clr = low(r) << 16 | low(g) << 8 | low(b);
+}
+
+inline bool canvas::move_point(int x, int y) { return move_by(x, y); }
+
+// Without a surface the view is 0 x 0 and refuses every position.
+inline bool canvas::move_by(long long x, long long y) {
+    const long long nx = pt_x + x;
+    const long long ny = pt_y + y;
+    if (nx < 0 || nx >= view.width || ny < 0 || ny >= view.height) return false;
+    pt_x = static_cast<int>(nx);
+    pt_y = static_cast<int>(ny);
+    return true;
+}
+
+inline void canvas::draw_dot() {
+    if (!view.pixels) return draw_dot_locked();
+    view.pixels[pt_y * view.stride + pt_x].value = static_cast<std::uint32_t>(draw_clr);
+}
+
+// The commands: each keeps its numbers and whether one was refused, and applies itself unless one
+// was.
+
+inline color::color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
+inline void color::operator()(canvas& out) const { out.set_color(red, green, blue); }
+
+#define EASEL_PAIR_COMMAND(command, first, second, apply)                                                   \
+    inline command::command(detail::arg x, detail::arg y)                                                  \
+        : first(x.value), second(y.value), refused(x.refused || y.refused) {}                              \
+    inline void command::operator()(canvas& out) const {                                                   \
+        if (!refused) apply;                                                                               \
+    }
+EASEL_PAIR_COMMAND(move, vec_x, vec_y, out.move_point(vec_x, vec_y))
+EASEL_PAIR_COMMAND(line, vec_x, vec_y, out.draw_line(vec_x, vec_y))
+EASEL_PAIR_COMMAND(box, vec_x, vec_y, out.draw_box(vec_x, vec_y))
+EASEL_PAIR_COMMAND(move_to, pos_x, pos_y,
+                   detail::canvas_internals::move_by(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
+EASEL_PAIR_COMMAND(line_to, pos_x, pos_y,
+                   detail::canvas_internals::trace_line(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
+EASEL_PAIR_COMMAND(box_to, pos_x, pos_y,
+                   detail::canvas_internals::draw_box(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
+#undef EASEL_PAIR_COMMAND
+
+inline text::text(const std::string& s) : str(s) {}
+inline text::text(char c) : str(1, c) {}
+inline void text::operator()(canvas& out) const { out.draw_text(str); }
+
+inline latin2::latin2(const std::string& s) : str(s) {}
+inline void latin2::operator()(canvas& out) const { detail::canvas_internals::draw_cells(out, str, false); }
+
+inline stamp::stamp(canvas& src, detail::arg sx, detail::arg sy, detail::arg width, detail::arg height,
+                    detail::arg x, detail::arg y)
+    : c(src), x1(sx.value), y1(sy.value), x2(width.value), y2(height.value), x3(x.value), y3(y.value),
+      refused(sx.refused || sy.refused || width.refused || height.refused || x.refused || y.refused) {}
+inline stamp::stamp(canvas& src, detail::arg x, detail::arg y) : stamp(src, -1, -1, -1, -1, x, y) {}
+inline void stamp::operator()(canvas& out) const {
+    if (!refused) out.blitfrom(c, x1, y1, x2, y2, x3, y3);
+}
+
+inline void dot(canvas& out) { out.draw_dot(); }
+inline void refresh(canvas& out) { out.refresh(); }
+
+}  // namespace easel
