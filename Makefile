@@ -3,6 +3,7 @@
 #                make new NAME=<name>   start a program of your own in programs/<name>
 #                make test    build and run the whole test suite, headless
 #                make grade   build easel-grade and what it needs (docs/grading.md)
+#                make play    build easel-play, the class playground, and what it needs (docs/playground.md)
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
 #                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
@@ -32,9 +33,11 @@ endif
 
 RUN_PACKAGES  = cmake make g++ pkg-config libsdl1.2-compat-dev libpng-dev
 GRADE_PACKAGES = python3 bubblewrap parallel
+# easel-play runs under Debian's own Python, which has aiohttp; it compiles with emscripten.
+PLAY_PACKAGES = $(GRADE_PACKAGES) python3-aiohttp emscripten
 DESKTOP_PACKAGES = xvfb x11-utils openbox x11vnc novnc websockify python3
 # openssh-server and rsync: a second machine for the --sshlogin test, an sshd of its own on 127.0.0.1.
-TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) openssh-server openssh-client rsync libgtest-dev libbenchmark-dev \
+TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) python3-aiohttp openssh-server openssh-client rsync libgtest-dev libbenchmark-dev \
                 xvfb xdotool x11-utils x11-apps x11-xserver-utils xauth imagemagick libx11-dev openbox x11vnc novnc \
                 websockify
 
@@ -53,7 +56,7 @@ WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE
   -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 
 .PHONY: run new test grade gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
-        web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop deps-grade
+        web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop deps-grade play play-client
 
 run: deps-run configure
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(if $(SCALE),SDL12COMPAT_WINDOW_SCALING=$(SCALE)) \
@@ -69,6 +72,25 @@ test: deps-test build $(if $(filter 1,$(SANITIZE)),,web-if-available)
 grade: deps-grade configure
 	cmake --build $(BUILD) -j$(JOBS) --target easel-grade-tools
 	@echo "easel-grade is $(BUILD)/bin/easel-grade"
+
+# The web library and one page (which fills emscripten's cache for the compiles), and the playground's page.
+play: deps-grade deps-web-test configure
+	@sh tools/install-packages.sh $(PLAY_PACKAGES)
+	cmake --build $(BUILD) -j$(JOBS) --target easel-grade-tools
+	$(MAKE) web DEMO=$(DEMO) play-client
+	@echo "easel-play is $(BUILD)/bin/easel-play (docs/playground.md)"
+
+# The editor and the page's script, bundled from npm into one file that easel-play serves itself.
+play-client: $(WEB_BUILD)/play-client/play.js
+
+$(WEB_BUILD)/play-client/play.js: play/client/src/play.js play/client/package.json play/client/package-lock.json \
+                                  play/client/index.html play/client/teacher.html play/client/play.css
+	mkdir -p $(WEB_BUILD)/play-npm/src $(WEB_BUILD)/play-client
+	cp play/client/package.json play/client/package-lock.json $(WEB_BUILD)/play-npm/
+	cp play/client/src/play.js $(WEB_BUILD)/play-npm/src/
+	cd $(WEB_BUILD)/play-npm && npm ci --no-audit --no-fund && npm run build
+	cp play/client/index.html play/client/teacher.html play/client/play.css $(WEB_BUILD)/play-client/
+	cp $(WEB_BUILD)/play-npm/dist/play.js $@
 
 gallery: deps-run build
 	@sh tools/gallery.sh $(BUILD)
@@ -117,7 +139,7 @@ web: deps-web
 	@echo "The pages are in $(WEB_SITE)/; serve that folder with any web server (docs/web.md)."
 
 test-web: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
-test-web: deps-test deps-web-test build web web-test-tools
+test-web: deps-test deps-web-test build web web-test-tools play-client
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L web
 
 # The probe page and playwright-core, which drives Chromium.
@@ -134,7 +156,7 @@ $(WEB_BUILD)/npm/node_modules/.package-lock.json: tests/web/package.json tests/w
 # make test runs the browser tests too where emscripten and Chromium are installed.
 web-if-available:
 	@if command -v emcc >/dev/null && command -v chromium >/dev/null && command -v npm >/dev/null; then \
-	  $(MAKE) web web-test-tools; \
+	  $(MAKE) web web-test-tools play-client; \
 	else \
 	  echo "Browser tests skipped: emscripten or Chromium is missing; make test-web installs them and runs them."; \
 	fi
