@@ -74,8 +74,9 @@ grade: deps-grade configure
 	@echo "easel-grade is $(BUILD)/bin/easel-grade"
 
 # The web library and one page (which fills emscripten's cache for the compiles), and the playground's page.
-play: deps-grade deps-web-test configure
+play: deps-grade configure
 	@sh tools/install-packages.sh $(PLAY_PACKAGES)
+	@command -v npm >/dev/null || sh tools/install-packages.sh npm
 	cmake --build $(BUILD) -j$(JOBS) --target easel-grade-tools
 	$(MAKE) web DEMO=$(DEMO) play-client
 	@echo "easel-play is $(BUILD)/bin/easel-play (docs/playground.md)"

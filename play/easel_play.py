@@ -44,6 +44,7 @@ CLIENT_DIR = beside_me("@EASEL_PLAY_CLIENT@")
 
 TEACHER = "teacher"
 COOKIE = "easel_play"
+SESSION_SECONDS = 12 * 3600  # a school day: then the student signs in again
 REQUEST_BYTES = 256 * 1024
 FILE_BYTES = 64 * 1024
 FILES_PER_STUDENT = 16
@@ -53,7 +54,7 @@ NAME = re.compile(r"^[^\W][\w.-]{0,63}$")
 FILE_NAME = re.compile(r"^[A-Za-z0-9_][A-Za-z0-9_-]{0,47}\.(cpp|cc|hpp|h|txt)$")
 # em++'s own line after a failed compile repeats the whole clang command: nothing for a student.
 COMPILER_FAILED = re.compile(r"^em\+\+: error: '.*' failed \(returned \d+\)\n", re.M)
-DIAGNOSTIC = re.compile(r"^(?:\./)?([A-Za-z0-9_.-]+):(\d+):(\d+): (error|warning|note): (.*)$", re.M)
+DIAGNOSTIC = re.compile(r"^(?:\./)?([A-Za-z0-9_.-]+):(\d+):(\d+): (?:fatal )?(error|warning|note): (.*)$", re.M)
 STARTER = """#include "graphics.hpp"
 
 using namespace easel;
@@ -129,7 +130,8 @@ class Store:
     def session(self, token):
         """(name, is teacher) of a session token, or None."""
         row = self.db.execute("SELECT a.name, a.teacher FROM sessions s JOIN accounts a ON a.name = s.name "
-                              "WHERE s.token_hash = ?", (hashed(token),)).fetchone()
+                              "WHERE s.token_hash = ? AND s.made > ?",
+                              (hashed(token), time.time() - SESSION_SECONDS)).fetchone()
         return (row[0], bool(row[1])) if row else None
 
     def students(self):
