@@ -75,9 +75,6 @@ def load_grade():
     loader = importlib.machinery.SourceFileLoader("easel_grade", GRADE)
     module = importlib.util.module_from_spec(importlib.util.spec_from_loader("easel_grade", loader))
     loader.exec_module(module)
-    # The compiler sees the browser build's library and header instead of the desktop ones.
-    module.INCLUDE_DIRS = [INCLUDE_DIR, WEB_DIR]
-    module.LIBRARY = WEB_LIBRARY
     return module
 
 
@@ -261,7 +258,8 @@ def compile_program(files, page_dir, limits):
             return "compile-error", 0.0, "There is no .cpp file to compile.\n", []
         log_path = os.path.join(scratch, "log.txt")
         grade.hand_over(box)
-        command = grade.sandbox(box, limits) + compile_command() + sources + [WEB_LIBRARY, "-o", "program.html"]
+        # The sandbox shows the browser build's header, library and page files besides easel-grade's own.
+        command = grade.sandbox(box, limits, [INCLUDE_DIR, WEB_DIR, WEB_LIBRARY]) + compile_command() + sources + [WEB_LIBRARY, "-o", "program.html"]
         status, limit_hit, seconds = grade.run_bounded(command, box, limits, log_path)
         log = COMPILER_FAILED.sub("", open(log_path, encoding="utf-8", errors="replace").read())
         if limit_hit:
