@@ -779,6 +779,8 @@ def reference(args):
     """Runs the solution on each script, snapping its pictures where the scripts expect them."""
     tests_dir = os.path.abspath(args.tests_dir)
     scripts = checked_scripts(tests_dir)
+    for script in scripts:
+        check_saved_once(script)
     with private_scratch() as scratch:
         log_dir = os.path.join(scratch, "log")
         os.mkdir(log_dir)
@@ -791,6 +793,19 @@ def reference(args):
             refuse("the solution: " + built["reason"])
         failures = sum(not reference_script(script, build_dir, scratch, tests_dir, args.timeout) for script in scripts)
     return 1 if failures else 0
+
+
+def check_saved_once(script):
+    """A saved file is copied into the tests directory after the run, as it is then: compared twice in
+    one script, both pictures would show its last state. Refused, with where."""
+    seen = {}
+    for number, arguments in expectations(script):
+        saved = saved_file(arguments)
+        if saved in seen:
+            refuse("%s:%d: %s is compared again (first on line %d): reference keeps a saved file only as "
+                   "it is at the end; let the program save under another name" % (script, number, saved, seen[saved]))
+        if saved:
+            seen[saved] = number
 
 
 def reference_script(script, build_dir, scratch, tests_dir, timeout):

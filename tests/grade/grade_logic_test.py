@@ -43,6 +43,10 @@ class scripts(work_dir):
             'expect "/x/saved.bmp" "from" "my drawing.bmp"', ""])
         self.assertEqual(grade.reference_script_text(script, "/t").split("\n")[2:5], [
             'snap "/t/a b.png"', '# "snap" "shot.png"', '# "expect" "saved.bmp" "from" "my drawing.bmp"'])
+        grade.check_saved_once(script)
+        twice = self.file("b.replay", "key s\nexpect a.bmp from d.bmp\nkey c\nkey s\nexpect b.bmp from d.bmp\n")
+        with self.assertRaises(SystemExit):
+            grade.check_saved_once(twice)
 
 
 class outcomes(unittest.TestCase):
