@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds and runs one program of programs/: in a window when there is a display, otherwise headless
 # through easel-replay with the program's own script (programs/<name>/demo.replay), whose pictures
-# stay in the build directory.
+# stay in the build directory. A tutorial step, tutorial_<step>, runs with docs/tutorial/<step>/step.replay.
 # Usage: run-demo.sh BUILD_DIR NAME   (after the build directory is configured)
 set -eu
 build=$1
@@ -10,7 +10,10 @@ if ! grep -qxF -- "$demo" "$build/programs.txt" 2>/dev/null; then
   echo "There is no program called '$demo'. The programs are:" $(cat "$build/programs.txt" 2>/dev/null)
   exit 2
 fi
-scenario=$(pwd)/programs/$demo/demo.replay
+case $demo in
+  tutorial_*) scenario=$(pwd)/docs/tutorial/${demo#tutorial_}/step.replay ;;
+  *) scenario=$(pwd)/programs/$demo/demo.replay ;;
+esac
 # macOS and Windows always have a desktop to show a window on.
 . "$(dirname "$0")/system.sh"
 if [ "$system" = macos ] || [ "$system" = windows ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
@@ -19,7 +22,7 @@ if [ "$system" = macos ] || [ "$system" = windows ] || [ -n "${DISPLAY:-}" ] || 
   exec "$build/bin/$demo"
 fi
 if [ ! -f "$scenario" ]; then
-  echo "No display here, and $demo has no script programs/$demo/demo.replay to run it headless: run it" \
+  echo "No display here, and $demo has no script $scenario to run it headless: run it" \
        "where there is a display, or write that script (see docs/replay.md)."
   exit 2
 fi

@@ -1,0 +1,33 @@
+#!/bin/sh
+# A program under programs/ that does not compile, in a copy of the source tree: `make run` of
+# another program still builds and runs it, and `make web` (where emscripten is installed) builds
+# every other page and names the broken program.
+# Usage: check.sh SOURCE_DIR
+set -eu
+source=$(cd "$1" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $1"
+  cat "$scratch/out"
+  exit 1
+}
+mkdir "$scratch/easel"
+tar -C "$source" --exclude-vcs --exclude='./build*' -cf - . | tar -C "$scratch/easel" -xf -
+mkdir "$scratch/easel/programs/zz_broken"
+printf '#include "graphics.hpp"\nint main() { return missing_name; }\n' > "$scratch/easel/programs/zz_broken/main.cpp"
+
+env -u DISPLAY -u WAYLAND_DISPLAY make -C "$scratch/easel" --no-print-directory run DEMO=checkerboard \
+  >"$scratch/out" 2>&1 || fail "make run DEMO=checkerboard failed beside a broken program"
+grep -q "Its screen:" "$scratch/out" || fail "make run did not run checkerboard"
+
+if command -v emcc >/dev/null; then
+  status=0
+  make -C "$scratch/easel" --no-print-directory web >"$scratch/out" 2>&1 || status=$?
+  [ "$status" -ne 0 ] || fail "make web reported success with a program that does not compile"
+  grep -q "did not compile.*zz_broken" "$scratch/out" || fail "make web did not name the broken program"
+  for page in checkerboard sine_wave index; do
+    [ -s "$scratch/easel/build-web/$page.html" ] || fail "make web did not build $page.html"
+  done
+fi
+echo "ok"
