@@ -171,7 +171,7 @@ private:
         handler parse;
     };
 
-    static const std::array<command_form, 10> commands;
+    static const std::array<command_form, 12> commands;
 
     static const std::vector<std::string>& command_names() {
         static const std::vector<std::string> names = [] {
@@ -216,11 +216,14 @@ private:
     }
 
     // SDL translates only presses into characters: a release carries none.
-    void key(const std::vector<std::string>& a) {
+    void key(const std::vector<std::string>& a) { keys(a, {true, false}); }
+    void keydown(const std::vector<std::string>& a) { keys(a, {true}); }
+    void keyup(const std::vector<std::string>& a) { keys(a, {false}); }
+
+    void keys(const std::vector<std::string>& a, std::initializer_list<bool> presses) {
         const auto found = find_key(a[0]);
         if (!found) throw line_error{"unknown key name \"" + a[0] + "\" (nearest: " + nearest(a[0], key_names()) + ")"};
-        deliver(key_event(true, found->sym, found->unicode));
-        deliver(key_event(false, found->sym, 0));
+        for (const bool pressed : presses) deliver(key_event(pressed, found->sym, pressed ? found->unicode : 0));
     }
 
     void type(const std::vector<std::string>& a) {
@@ -315,12 +318,14 @@ private:
     bool exited_ = false;
 };
 
-const std::array<script_parser::command_form, 10> script_parser::commands{{
+const std::array<script_parser::command_form, 12> script_parser::commands{{
     {"move", 2, 2, "move X Y", &script_parser::move},
     {"press", 3, 3, "press BUTTON X Y", &script_parser::press},
     {"release", 3, 3, "release BUTTON X Y", &script_parser::release},
     {"click", 3, 3, "click BUTTON X Y", &script_parser::click},
     {"key", 1, 1, "key NAME", &script_parser::key},
+    {"keydown", 1, 1, "keydown NAME", &script_parser::keydown},
+    {"keyup", 1, 1, "keyup NAME", &script_parser::keyup},
     {"type", 1, 1, "type \"TEXT\"", &script_parser::type},
     {"wait", 1, 1, "wait MILLISECONDS, or wait exit", &script_parser::wait},
     {"snap", 1, 1, "snap FILE", &script_parser::snap},

@@ -53,6 +53,11 @@ TEST(ReplayEvents, KeysArriveAsSdlDeliversThem) {
                                         "65557 0 0 0 0 1", "-65557 0 0 0 0 1"}));
 }
 
+TEST(ReplayEvents, KeydownAndKeyupArriveApart) {
+    EXPECT_EQ(records_of("keydown Up\nmove 1 1\nkeyup Up\nkeydown a\nkeyup a\n"),
+              (std::vector<std::string>{"65536 0 0 0 0 1", "0 1 1 0 0 2", "-65536 0 0 0 0 1", "97 0 0 0 0 1"}));
+}
+
 TEST(ReplayEvents, TypedTextArrivesCharacterByCharacter) {
     EXPECT_EQ(records_of("type \"Hi ő\\\"\"\n"),
               (std::vector<std::string>{"72 0 0 0 0 1", "105 0 0 0 0 1", "32 0 0 0 0 1", "245 0 0 0 0 1",
