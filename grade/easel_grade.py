@@ -64,6 +64,7 @@ REPLAY_OUTCOMES = {
     "too-slow": "did not ask for its next event within the time limit",
     "crashed": "crashed",
     "ended-early": "ended before the end of the script",
+    "waits-for-nothing": "waits for input with no window open and no timer running",
     "replay-failed": "easel-replay failed",
     "cannot-start": "the program could not be started",
 }

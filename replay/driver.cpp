@@ -259,6 +259,13 @@ public:
                                         "; it was stopped");
                     return result_after(program.stop());
                 }
+                if (answer == replayed_program::asking::waits_for_nothing) {
+                    report(s, "the program waits for input, but it has no window open and no timer running, so "
+                              "nothing can ever arrive (was gout.open not called, or did it fail?); it was stopped");
+                    const program_end end = program.stop();
+                    return run_result{exit_status::waits_for_nothing, "waits-for-nothing", end, differing_pixels_,
+                                      unreadable_};
+                }
                 if (answer == replayed_program::asking::yes && s.kind == step_kind::await_exit) {
                     report(s, "wait exit: the program asked for another event instead of ending; it was stopped");
                     return result_after(program.stop());

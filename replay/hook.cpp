@@ -188,6 +188,11 @@ int next_event(SDL_Event* event) {
         if (real_poll_event(event)) return 1;
         if (fire_next_due_timer()) continue;
         s.clock = s.target;
+        if (SDL_GetVideoSurface() == nullptr && s.timers.empty()) {
+            const request nothing = request::waits_for_nothing;
+            send_all(driver_socket(), &nothing, sizeof nothing);
+            return deliver_quit(event);
+        }
         const std::optional<command> order = next_command();
         if (!order) return deliver_quit(event);
         switch (order->kind) {

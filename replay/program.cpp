@@ -210,6 +210,8 @@ replayed_program::asking replayed_program::await_request() {
             case request::last_picture:
                 last_picture_ = receive_picture();
                 return asking::ended;
+            case request::waits_for_nothing:
+                return asking::waits_for_nothing;
             default:
                 return asking::ended;
         }

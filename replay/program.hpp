@@ -46,7 +46,7 @@ public:
     replayed_program(const replayed_program&) = delete;
     replayed_program& operator=(const replayed_program&) = delete;
 
-    enum class asking { yes, ended, too_slow };
+    enum class asking { yes, ended, too_slow, waits_for_nothing };
 
     // Waits for the program to ask for its next command: at most the limit after it last asked for an
     // event (timer ticks included). Returns yes at once while an earlier request is unanswered.

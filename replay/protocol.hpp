@@ -18,7 +18,14 @@ namespace easel::replay {
 // Environment variable naming the hook's end of the socket.
 inline constexpr const char* socket_variable = "EASEL_REPLAY_FD";
 
-enum class request : std::uint32_t { next_command = 0x4e455854, tick = 0x5449434b, last_picture = 0x4c415354 };
+// waits_for_nothing: the program asks for an event with no window open and no timer running, so
+// that nothing could ever come on screen; easel-replay stops it.
+enum class request : std::uint32_t {
+    next_command = 0x4e455854,
+    tick = 0x5449434b,
+    last_picture = 0x4c415354,
+    waits_for_nothing = 0x4e4f5448,
+};
 
 enum class command_kind : std::uint32_t {
     deliver,   // return `event` to the program

@@ -6,11 +6,13 @@
 // Arguments are timer periods: the first starts the timer, each press of the t key switches to
 // the next one (0 stops it). Keys that misbehave on purpose: c crashes, h stops reading events,
 // e ends main with status 0, x exits with status 9, s makes every later event take 200 ms.
+// With the single argument no-window it reads events without opening its window.
 #include "graphics.hpp"
 
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 #include <thread>
 
 using namespace easel;
@@ -36,6 +38,11 @@ void take_time() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::string(argv[1]) == "no-window") {
+        event ev;
+        while (gin >> ev) print(ev);
+        return 0;
+    }
     gout.open(200, 200);
     gout << move_to(0, 0) << box(9, 9);
     int next_period = 1;

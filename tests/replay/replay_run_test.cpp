@@ -114,6 +114,16 @@ TEST(ReplayPrograms, TheProgramsOwnStatusWins) {
     EXPECT_EQ(session.run("key x\nsnap never.png\n").status, 9);
 }
 
+TEST(ReplayPrograms, WaitingWithNoWindowAndNoTimerIsTheProgramsFault) {
+    const replay_session session(REPLAY_PROBE, {"no-window"});
+    const auto result = session.run("click left 1 1\nsnap never.png\n");
+    EXPECT_EQ(result.status, exit_status::waits_for_nothing);
+    EXPECT_NE(result.errors.find("script.replay:1: the program waits for input, but it has no window open"),
+              std::string::npos)
+        << result.errors;
+    EXPECT_EQ(result.output_lines(), std::vector<std::string>{});
+}
+
 TEST(ReplayPrograms, EndingBeforeAPictureIsTakenFails) {
     const replay_session session(REPLAY_PROBE);
     EXPECT_EQ(session.run("key e\nwait 10\n").status, 0);
