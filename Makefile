@@ -55,7 +55,7 @@ WEB_ENV = NODE_PATH=/usr/share/nodejs
 WEB_CONFIGURE = $(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
   -DEASEL_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
 
-.PHONY: run new test grade gallery bench bench-grade fuzz build configure deps-run deps-test clean web test-web \
+.PHONY: run new test grade gallery bench bench-grade bench-play fuzz build configure deps-run deps-test clean web test-web \
         web-test-tools web-if-available deps-web deps-web-test desktop deps-desktop deps-grade play play-client
 
 run: deps-run configure
@@ -105,6 +105,10 @@ bench:
 
 bench-grade: deps-test build
 	sh bench/grade_bench.sh $(BUILD)
+
+# 30 students of a class pressing Run within one second, against easel-play on this machine.
+bench-play: play
+	/usr/bin/python3 bench/play_bench.py $(BUILD)/bin/easel-play
 
 # Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any
 # and from build-fuzz/seeds/<target>; findings are written under build-fuzz/.

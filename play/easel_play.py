@@ -224,7 +224,8 @@ def enrol(store, class_dir):
 
 # ---------------------------------------------------------------------------------------------- compiling
 
-COMPILE_FLAGS = ["-std=c++17", "-O2", "-Wall", "-sASYNCIFY", "-sASYNCIFY_IMPORTS=['easel_web_sleep']",
+# -O1: half the compiler's time of -O2 (most of it in the link's optimiser), for a page that starts at once.
+COMPILE_FLAGS = ["-std=c++17", "-O1", "-Wall", "-sASYNCIFY", "-sASYNCIFY_IMPORTS=['easel_web_sleep']",
                  "-sEXIT_RUNTIME=1", "-sALLOW_MEMORY_GROWTH=1", "-sMINIFY_HTML=0"]
 # em++ in the sandbox: Debian's acorn for its optimizer, no OpenSSL configuration (there is no /etc),
 # and the cache as it is: a library missing from it is an error, never a write.
