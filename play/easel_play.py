@@ -380,7 +380,7 @@ class Playground:
     async def old_version(self, request):
         name, file = self.student(request), self.file_name(request)
         version = request.match_info["version"]
-        content = self.store.version(name, file, int(version)) if version.isdigit() else None
+        content = self.store.version(name, file, int(version)) if version.isdigit() and len(version) < 10 else None
         if content is None:
             raise web.HTTPNotFound()
         return web.json_response({"version": int(version), "content": content})
