@@ -449,7 +449,8 @@ def remove_group(path):
     """Kills what is left in a control group, then removes it."""
     for _ in range(200):
         try:
-            members = open(os.path.join(path, "cgroup.procs")).read().split()
+            with open(os.path.join(path, "cgroup.procs")) as procs:
+                members = procs.read().split()
         except OSError:
             return
         for pid in members:
@@ -484,7 +485,11 @@ def sweep_leftovers():
             if not creator_alive(os.path.basename(path)):
                 remove_group(path)
     for path in glob.glob(os.path.join(tempfile.gettempdir(), LEFTOVER_PREFIX + "*")):
-        if os.lstat(path).st_uid == os.geteuid() and not creator_alive(os.path.basename(path)):
+        try:
+            mine = os.lstat(path).st_uid == os.geteuid()
+        except OSError:  # gone meanwhile: its maker removed it
+            continue
+        if mine and not creator_alive(os.path.basename(path)):
             remove_tree(path)
 
 
