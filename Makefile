@@ -39,7 +39,7 @@ DESKTOP_PACKAGES = xvfb x11-utils openbox x11vnc novnc websockify python3
 # openssh-server and rsync: a second machine for the --sshlogin test, an sshd of its own on 127.0.0.1.
 TEST_PACKAGES = $(RUN_PACKAGES) $(GRADE_PACKAGES) python3-aiohttp openssh-server openssh-client rsync libgtest-dev libbenchmark-dev \
                 xvfb xdotool x11-utils x11-apps x11-xserver-utils xauth imagemagick libx11-dev openbox x11vnc novnc \
-                websockify
+                websockify g++-mingw-w64-x86-64-posix
 
 BENCH_PACKAGES = $(TEST_PACKAGES) libsdl-gfx1.2-dev
 FUZZ_PACKAGES = $(RUN_PACKAGES) clang libclang-rt-14-dev
