@@ -10,18 +10,25 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "charset.hpp"
 #include "font_metrics.hpp"
+#include "explain.hpp"
+#include "held_input.hpp"
 #include "keytbl.hpp"
+#include "png_writer.hpp"
 #include "sdl_rules.hpp"
 
 // Xlib's display, by the name Xlib gives it, for the type of its I/O error handler.
@@ -592,6 +599,117 @@ bool fill_record(const SDL_Event& se, event& ev) {
     }
 }
 
+std::string not_open_advice(bool window) {
+    return window ? "nothing is drawn until gout.open(width, height) has returned true"
+                  : "nothing is drawn on a canvas until its open(width, height) has returned true";
+}
+
+std::string point(long long x, long long y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
+
+// Text whose first line does not fit between the top and bottom rows is not drawn.
+void explain_text_off(const std::string& str, int x, int y, int width, int height, bool window) {
+    if (!explain::on()) return;
+    const std::string call = "text(" + explain::quoted(str) + ") at " + point(x, y) + " is not drawn: ";
+    if (y < font::ascent)
+        explain::say(explain::kind::text_off_canvas,
+                     call + "the pen is the baseline and letters need " + std::to_string(font::ascent) +
+                         " rows above it; move_to(" + std::to_string(x) + ", " + std::to_string(font::ascent) +
+                         ") or lower draws it");
+    else
+        explain::say(explain::kind::text_off_canvas,
+                     call + "letters need " + std::to_string(font::descent) + " rows from the baseline down and " +
+                         explain::canvas_size(window, width, height) + "; move_to(" + std::to_string(x) + ", " +
+                         std::to_string(height - 1 - font::descent) + ") or higher draws it");
+}
+
+// Whether every pixel of the rectangle, which lies inside the surface, is black.
+bool all_black(SDL_Surface* s, long long x, long long y, long long width, long long height) {
+    const pixel_access access(s);
+    if (!access) return false;
+    for (long long row = y; row < y + height; ++row)
+        for (long long col = x; col < x + width; ++col)
+            if ((pixel(s, static_cast<int>(col), static_cast<int>(row)) & 0xFFFFFFu) != 0) return false;
+    return true;
+}
+
+void explain_open_refused(const std::string& call, unsigned width, unsigned height) {
+    if (!explain::on()) return;
+    if (!fits(width, height))
+        return explain::say(explain::kind::open_refused,
+                            call + " failed: width and height must be at least 1 and at most " +
+                                std::to_string(sdl_rules::widest_surface) + " x " +
+                                std::to_string(sdl_rules::highest_surface));
+    const char* reason = SDL_GetError();
+    explain::say(explain::kind::open_refused,
+                 call + " failed: " + (reason && *reason ? reason : "SDL could not make it"));
+}
+
+// SDL falls back to a driver without a screen when the display it was given does not answer (an
+// unreachable DISPLAY): a window would then be shown nowhere. That counts as a failure unless
+// SDL_VIDEODRIVER asked for such a driver. Empty when a screen is there or was not wanted;
+// otherwise the display asked for (" at DISPLAY=:5") or "", to name in the explanation.
+std::optional<std::string> unasked_screenless_driver() {
+#ifdef __EMSCRIPTEN__
+    return std::nullopt;
+#else
+    char name[64] = "";
+    if (!SDL_VideoDriverName(name, sizeof name)) return std::nullopt;
+    const std::string driver = name;
+    if (driver != "offscreen" && driver != "dummy") return std::nullopt;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked && std::string(asked).find(driver) != std::string::npos) return std::nullopt;
+    const char* display = std::getenv("DISPLAY");
+    return display && *display ? std::string(" at DISPLAY=") + display : std::string();
+#endif
+}
+
+bool has_png_name(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string suffix = file.substr(file.size() - 4);
+    for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix == ".png";
+}
+
+// A name ending in .png gets a PNG, from the library's own encoder; any other name a BMP. Closes out.
+bool write_picture(SDL_Surface* surface, SDL_RWops* out, const std::string& name) {
+    if (!out) return false;
+    if (!has_png_name(name)) return SDL_SaveBMP_RW(surface, out, 1) == 0;
+    bool written = false;
+    {
+        const pixel_access access(surface);
+        const auto to_file = [out](const unsigned char* bytes, std::size_t count) {
+            return static_cast<std::size_t>(SDL_RWwrite(out, bytes, 1, static_cast<int>(count))) == count;
+        };
+        if (access)
+            written = png::encode({static_cast<const std::uint32_t*>(surface->pixels), surface->w, surface->h,
+                                   surface->pitch / 4},
+                                  to_file);
+    }
+    return SDL_RWclose(out) == 0 && written;
+}
+
+// Writes the file, or says in why what went wrong.
+bool save_surface(SDL_Surface* surface, const std::string& file, std::string& why) {
+    const auto failed = [&why](const std::string& reason) {
+        why = reason;
+        return false;
+    };
+    errno = 0;
+#ifdef __EMSCRIPTEN__
+    // In a page the file is a download, and there is no old file to keep.
+    return write_picture(surface, SDL_RWFromFile(file.c_str(), "wb"), file) || failed("the page could not offer it");
+#else
+    const std::string target = followed(file);
+    if (!may_replace(target)) return failed("only a regular file that may be written is saved over");
+    part_file part(target);
+    if (!part.made()) return failed(errno ? std::strerror(errno) : "no file can be made there");
+    const file_size_signal_held held;
+    const bool written = write_picture(surface, SDL_RWFromFile(part.path().c_str(), "wb"), file) &&
+                         keeps_mode_of(target, part.path()) && part.move_over(target);
+    return written || failed(errno ? std::strerror(errno) : "the file could not be written");
+#endif
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -640,6 +758,7 @@ bool canvas::open(unsigned width, unsigned height) {
         SDL_FreeSurface(fresh);
         fresh = nullptr;
     }
+    if (!fresh) explain_open_refused("open(" + std::to_string(width) + ", " + std::to_string(height) + ")", width, height);
     release(buf);
     attach(fresh);
     pt_x = static_cast<int>(width / 2);
@@ -658,6 +777,7 @@ void canvas::attach(SDL_Surface* surface) {
 }
 
 void canvas::draw_dot_locked() {
+    if (!buf) explain::say(explain::kind::no_surface, "dot before open: " + not_open_advice(is_window()));
     if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
     if (access) pixel(buf, pt_x, pt_y) = static_cast<Uint32>(draw_clr);
@@ -750,9 +870,11 @@ void canvas::draw_text(const std::string& str) { draw_cells(str, reads_as_utf8(s
 // Each cell is drawn column by column through project, every pixel of it, so the background
 // between strokes stays as it was.
 void canvas::draw_cells(const std::string& str, bool as_utf8) {
+    if (!buf) explain::say(explain::kind::no_surface, "text(" + explain::quoted(str) + ") before open: " +
+                                                          not_open_advice(is_window()));
     if (!pen_on(buf, pt_x, pt_y)) return;
     const int left = pt_x;
-    if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return;
+    if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return explain_text_off(str, pt_x, pt_y, buf->w, buf->h, is_window());
     const pixel_access access(buf);
     if (!access) return;
     text_cells cells(str, as_utf8);
@@ -784,6 +906,34 @@ void canvas::draw_cells(const std::string& str, bool as_utf8) {
 
 void canvas::transparent(bool on) { transp = on; }
 
+void detail::canvas_internals::explain_refused(const canvas& out, const char* command, int first, int second) {
+    if (!explain::on()) return;
+    const std::string name = command;
+    const std::string call = name + "(" + std::to_string(first) + ", " + std::to_string(second) + ")";
+    if (!out.buf) return explain::say(explain::kind::no_surface, call + " before open: " + not_open_advice(out.is_window()));
+    const bool absolute = name.size() > 3 && name.compare(name.size() - 3, 3, "_to") == 0;
+    const long long x = absolute ? first : static_cast<long long>(out.pt_x) + first;
+    const long long y = absolute ? second : static_cast<long long>(out.pt_y) + second;
+    const std::string inside = explain::canvas_size(out.is_window(), out.buf->w, out.buf->h) + " (x from 0 to " +
+                               std::to_string(out.buf->w - 1) + ", y from 0 to " + std::to_string(out.buf->h - 1) + ")";
+    const std::string pen = point(out.pt_x, out.pt_y);
+    if (name == "box" || name == "box_to")
+        explain::say(explain::kind::box_not_drawn, call + " from " + pen + " is not drawn: its far corner " + point(x, y) +
+                                                       " lies outside, and " + inside);
+    else
+        explain::say(explain::kind::move_refused, call + " refused: " + point(x, y) + " lies outside, and " + inside +
+                                                      "; the pen stays at " + pen);
+}
+
+void detail::canvas_internals::explain_colour(int red, int green, int blue) {
+    if (!explain::on()) return;
+    const auto low = [](int v) { return std::to_string(static_cast<unsigned>(v) & 255u); };
+    explain::say(explain::kind::colour_wraps,
+                 "color(" + std::to_string(red) + ", " + std::to_string(green) + ", " + std::to_string(blue) +
+                     "): each value counts from 0 to 255 and wraps around beyond, so this is color(" + low(red) +
+                     ", " + low(green) + ", " + low(blue) + ")");
+}
+
 void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3) {
     if (!buf || !c.buf) return;
     if (x1 == -1) x1 = 0;
@@ -793,6 +943,11 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
     if (c.transp) SDL_SetColorKey(c.buf, SDL_SRCCOLORKEY, 0);
     long long sx = x1, sy = y1, width = x2, height = y2, tx = x3, ty = y3;
     if (!clip_span(sx, width, tx, c.buf->w, buf->w) || !clip_span(sy, height, ty, c.buf->h, buf->h)) return;
+    if (c.transp && explain::on() && all_black(c.buf, sx, sy, width, height))
+        explain::say(explain::kind::sprite_all_black,
+                     "a stamp of a transparent " + std::to_string(c.buf->w) + " x " + std::to_string(c.buf->h) +
+                         " canvas shows nothing: black is see-through in it, and the part copied is all black; "
+                         "draw the sprite in other colours");
     // Clipped to surfaces that SDL can address, every value fits its rectangle field.
     SDL_Rect sr = {static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(width),
                    static_cast<Uint16>(height)};
@@ -806,20 +961,10 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
 // The picture goes to a new file beside the target, which takes the target's place only once it
 // is complete: a failed save leaves the old file as it was.
 bool canvas::save(const std::string& file) const {
-    if (!buf) return false;
-#ifdef __EMSCRIPTEN__
-    // In a page the file is a download, and there is no old file to keep.
-    SDL_RWops* download = SDL_RWFromFile(file.c_str(), "wb");
-    return download && SDL_SaveBMP_RW(buf, download, 1) == 0;
-#else
-    const std::string target = followed(file);
-    if (!may_replace(target)) return false;
-    part_file part(target);
-    if (!part.made()) return false;
-    const file_size_signal_held held;
-    SDL_RWops* out = SDL_RWFromFile(part.path().c_str(), "wb");
-    return out && SDL_SaveBMP_RW(buf, out, 1) == 0 && keeps_mode_of(target, part.path()) && part.move_over(target);
-#endif
+    std::string why = "the canvas is not open";
+    const bool saved = buf && save_surface(buf, file, why);
+    if (!saved) explain::say(explain::kind::save_failed, "save(" + explain::quoted(file) + ") failed: " + why);
+    return saved;
 }
 
 void canvas::refresh() {}
@@ -859,8 +1004,17 @@ groutput::~groutput() {
 
 bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
     const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
-    SDL_Surface* screen =
-        fits(width, height) ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags) : nullptr;
+    const std::string call = "gout.open(" + std::to_string(width) + ", " + std::to_string(height) + ")";
+    const std::optional<std::string> no_screen = unasked_screenless_driver();
+    SDL_Surface* screen = fits(width, height) && !no_screen
+                              ? SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 32, flags)
+                              : nullptr;
+    if (no_screen)
+        explain::say(explain::kind::open_refused, call + " failed: no display answers" + *no_screen +
+                                                      ", so no window can be shown; run it on a desktop, or set "
+                                                      "SDL_VIDEODRIVER=dummy to run it without a screen");
+    else if (!screen || !as_asked(screen, width, height))
+        explain_open_refused(call, width, height);
     attach(screen && as_asked(screen, width, height) ? screen : nullptr);
     pt_x = static_cast<int>(width / 2);
     pt_y = static_cast<int>(height / 2);
@@ -880,7 +1034,10 @@ void groutput::title(const std::string& text) {
 }
 
 void groutput::refresh() {
-    if (buf) SDL_Flip(buf);
+    if (buf)
+        SDL_Flip(buf);
+    else
+        explain::say(explain::kind::no_surface, "refresh before open: " + not_open_advice(true));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -898,15 +1055,21 @@ grinput::operator void const*() const { return quit ? nullptr : this; }
 
 grinput& grinput::wait_event(event& ev) {
     ev = nullev;
+    if (!quit && !timer_id && !SDL_GetVideoSurface())
+        explain::say(explain::kind::waits_for_nothing,
+                     "gin >> ev waits for ever: no window is open (gout.open was not called, or it failed) and no "
+                     "timer runs, so no event can come");
     SDL_Event se;
     while (!quit) {
         if (!next_sdl_event(se)) {
             quit = true;
-        } else if (se.type == SDL_QUIT) {
-            quit = true;
-        } else if (fill_record(se, ev)) {
             break;
         }
+        held_input::note(se);
+        if (se.type == SDL_QUIT)
+            quit = true;
+        else if (fill_record(se, ev))
+            break;
     }
     return *this;
 }

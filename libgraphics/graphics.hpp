@@ -22,7 +22,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
+#include <type_traits>
 
 struct SDL_Surface;
 
@@ -95,7 +97,7 @@ public:
     // black in c becomes see-through from then on, for this and every later copy from c.
     void blitfrom(const canvas& c, int x1, int y1, int width, int height, int x3, int y3);
 
-    // Writes the canvas to a BMP file; false if the file cannot be written, and then a file that
+    // Writes the canvas to a file: a PNG when the name ends in .png (any case), a BMP otherwise; false if the file cannot be written, and then a file that
     // was there is left as it was. Only a regular file is saved over (through a link to one, which
     // stays a link); a FIFO, a device, a directory or a dangling link is refused and left alone.
     // A file-size limit (ulimit -f) makes the save fail rather than end the program, and a save
@@ -257,6 +259,14 @@ public:
     // still gets all of them, between its ticks.
     void timer(int wait);
 
+    // Whether a key is down now (key_right, 'a', key_space, ...): true from its press until its
+    // release, read or not, so that holding a key can move something on every timer tick. A
+    // letter's key counts with and without Shift ('a' and 'A'). Known from the events that
+    // gin >> ev has taken, so it changes only while the program reads events.
+    bool key_held(int keycode) const;
+    // Whether a mouse button (btn_left, btn_middle, btn_right) is down now, known the same way.
+    bool button_held(int button) const;
+
     grinput(const grinput&) = delete;
     grinput& operator=(const grinput&) = delete;
 
@@ -303,6 +313,9 @@ void erase_last_char(std::string& s);
 // Anything else does not compile, with a message saying what to write instead.
 template <typename T>
 canvas& operator<<(canvas& out, T oper);
+// gout << std::endl does not compile: std::endl is for std::cout; refresh shows what was drawn.
+template <typename Never = void>
+canvas& operator<<(canvas& out, std::ostream& (*)(std::ostream&));
 
 // Sets the pen colour; see set_color.
 struct color {
@@ -364,6 +377,13 @@ struct text {
     std::string str;
     text(const std::string& s);
     text(char c);
+    // A number does not compile here (text(1234) would draw the one character of that code):
+    // text(std::to_string(n)) draws its digits.
+    template <typename T, std::enable_if_t<(std::is_arithmetic_v<T> || std::is_enum_v<T>) && !std::is_same_v<T, char>,
+                                           bool> = true>
+    text(T) {
+        static_assert(!sizeof(T), "easel: a number is drawn as text: write text(std::to_string(n))");
+    }
     void operator()(canvas& out) const;
 };
 

@@ -43,7 +43,7 @@ struct canvas_internals {
     static vector vector_to(const canvas& out, int pos_x, int pos_y) {
         return {static_cast<long long>(pos_x) - out.x(), static_cast<long long>(pos_y) - out.y()};
     }
-    static void move_by(canvas& out, vector v) { out.move_by(v.x, v.y); }
+    static bool move_by(canvas& out, vector v) { return out.move_by(v.x, v.y); }
     static void trace_line(canvas& out, vector v) { out.trace_line(v.x, v.y); }
     // A box whose far corner is beyond the int range is beyond the canvas too: nothing is drawn.
     static void draw_box(canvas& out, vector v) {
@@ -51,9 +51,28 @@ struct canvas_internals {
         if (v.x >= int_min && v.y >= int_min) out.draw_box(static_cast<int>(v.x), static_cast<int>(v.y));
     }
     static void draw_cells(canvas& out, const std::string& str, bool as_utf8) { out.draw_cells(str, as_utf8); }
+    // Fills the box and says whether its far corner lay inside, that is whether it was drawn.
+    static bool fill_box(canvas& out, vector v) {
+        const bool inside = out.view.width > 0 && out.pt_x + v.x >= 0 && out.pt_x + v.x < out.view.width &&
+                            out.pt_y + v.y >= 0 && out.pt_y + v.y < out.view.height;
+        draw_box(out, v);
+        return inside;
+    }
+    static bool opened(const canvas& out) { return out.buf != nullptr; }
+
+    // With explanations asked for (EASEL_EXPLAIN=1), a line on standard error about a command that
+    // did nothing, named as it was written with its numbers; out of line, as it is rare.
+    static void explain_refused(const canvas& out, const char* command, int first, int second);
+    static void explain_colour(int red, int green, int blue);
 };
 
 }  // namespace detail
+
+template <typename Never>
+canvas& operator<<(canvas& out, std::ostream& (*)(std::ostream&)) {
+    static_assert(!std::is_void_v<Never>, "easel: std::endl is for std::cout: gout << refresh shows the picture");
+    return out;
+}
 
 template <typename T>
 canvas& operator<<(canvas& out, T oper) {
@@ -99,23 +118,28 @@ inline void canvas::draw_dot() {
 // was.
 
 inline color::color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
-inline void color::operator()(canvas& out) const { out.set_color(red, green, blue); }
+inline void color::operator()(canvas& out) const {
+    if (((red | green | blue) & ~255) != 0) detail::canvas_internals::explain_colour(red, green, blue);
+    out.set_color(red, green, blue);
+}
 
+// `apply` says whether the command did what it asked; one that did not is explained.
 #define EASEL_PAIR_COMMAND(command, first, second, apply)                                                   \
     inline command::command(detail::arg x, detail::arg y)                                                  \
         : first(x.value), second(y.value), refused(x.refused || y.refused) {}                              \
     inline void command::operator()(canvas& out) const {                                                   \
-        if (!refused) apply;                                                                               \
+        if (!refused && !(apply)) detail::canvas_internals::explain_refused(out, #command, first, second); \
     }
 EASEL_PAIR_COMMAND(move, vec_x, vec_y, out.move_point(vec_x, vec_y))
-EASEL_PAIR_COMMAND(line, vec_x, vec_y, out.draw_line(vec_x, vec_y))
-EASEL_PAIR_COMMAND(box, vec_x, vec_y, out.draw_box(vec_x, vec_y))
+EASEL_PAIR_COMMAND(line, vec_x, vec_y, (out.draw_line(vec_x, vec_y), detail::canvas_internals::opened(out)))
+EASEL_PAIR_COMMAND(box, vec_x, vec_y, detail::canvas_internals::fill_box(out, {vec_x, vec_y}))
 EASEL_PAIR_COMMAND(move_to, pos_x, pos_y,
                    detail::canvas_internals::move_by(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
 EASEL_PAIR_COMMAND(line_to, pos_x, pos_y,
-                   detail::canvas_internals::trace_line(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
+                   (detail::canvas_internals::trace_line(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)),
+                    detail::canvas_internals::opened(out)))
 EASEL_PAIR_COMMAND(box_to, pos_x, pos_y,
-                   detail::canvas_internals::draw_box(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
+                   detail::canvas_internals::fill_box(out, detail::canvas_internals::vector_to(out, pos_x, pos_y)))
 #undef EASEL_PAIR_COMMAND
 
 inline text::text(const std::string& s) : str(s) {}

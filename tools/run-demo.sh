@@ -10,6 +10,9 @@ if ! grep -qxF -- "$demo" "$build/programs.txt" 2>/dev/null; then
   echo "There is no program called '$demo'. The programs are:" $(cat "$build/programs.txt" 2>/dev/null)
   exit 2
 fi
+# Whatever the library refuses without a word is explained on the terminal (EASEL_EXPLAIN=0: not).
+EASEL_EXPLAIN=${EASEL_EXPLAIN-1}
+export EASEL_EXPLAIN
 case $demo in
   tutorial_*) scenario=$(pwd)/docs/tutorial/${demo#tutorial_}/step.replay ;;
   *) scenario=$(pwd)/programs/$demo/demo.replay ;;

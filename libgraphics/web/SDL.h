@@ -130,6 +130,7 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
 
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
 int SDL_RWclose(SDL_RWops* context);
+int SDL_RWwrite(SDL_RWops* context, const void* data, int size, int count);
 int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst);
 
 int SDL_PollEvent(SDL_Event* event);

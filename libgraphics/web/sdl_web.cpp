@@ -330,6 +330,13 @@ SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
     return new SDL_RWops{file, {}};
 }
 
+int SDL_RWwrite(SDL_RWops* context, const void* data, int size, int count) {
+    if (!context || !data || size < 0 || count < 0) return -1;
+    const auto* bytes = static_cast<const Uint8*>(data);
+    context->bytes.insert(context->bytes.end(), bytes, bytes + static_cast<std::size_t>(size) * count);
+    return count;
+}
+
 int SDL_RWclose(SDL_RWops* context) {
     if (!context) return -1;
     const std::string& name = context->name;

@@ -11,7 +11,7 @@ status=0
 
 # Compiles `c << STREAMED` into $dir/out; the compiler's status.
 compile() {
-  printf '#include <string>\n#include "graphics.hpp"\nusing namespace easel;\nvoid draw(canvas& c) { c << %s; }\n' \
+  printf '#include <iostream>\n#include <string>\n#include "graphics.hpp"\nusing namespace easel;\nvoid draw(canvas& c) { c << %s; }\n' \
     "$1" > "$dir/snippet.cpp"
   "$cxx" -std=c++17 -fsyntax-only -I"$include" "$dir/snippet.cpp" > "$dir/out" 2>&1
 }
@@ -36,7 +36,12 @@ refused "'x'" "$text"
 refused '5' "$number"
 refused '2.5' "$number"
 refused 'canvas()' "$other"
-if ! compile 'move_to(1, 1) << dot << refresh << text("a") << [](canvas& out) { out.draw_dot(); }'; then
+# A number given to text, and std::endl, are caught too; a char stays text.
+refused 'text(5)' 'easel: a number is drawn as text: write text(std::to_string(n))'
+refused 'text(2.5f)' 'text(std::to_string(n))'
+refused 'text(key_left)' 'text(std::to_string(n))'
+refused 'std::endl' 'easel: std::endl is for std::cout: gout << refresh shows the picture'
+if ! compile 'move_to(1, 1) << dot << refresh << text("a") << text('"'"'x'"'"') << [](canvas& out) { out.draw_dot(); }'; then
   echo "commands no longer compile:"
   cat "$dir/out"
   status=1

@@ -58,6 +58,19 @@ TEST(ReplayEvents, KeydownAndKeyupArriveApart) {
               (std::vector<std::string>{"65536 0 0 0 0 1", "0 1 1 0 0 2", "-65536 0 0 0 0 1", "97 0 0 0 0 1"}));
 }
 
+// Held keys and buttons count from press to release, a character key's swallowed release included.
+TEST(ReplayEvents, HeldKeysAndButtonsLastUntilTheirRelease) {
+    const replay_session session(REPLAY_PROBE, {"10"});
+    const auto result =
+        session.run("keydown Right\nkeydown a\npress left 1 1\nwait 10\nkeyup a\nrelease left 1 1\nwait 10\n"
+                    "keyup Right\nwait 10\n");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(result.output_lines(),
+              (std::vector<std::string>{"65538 0 0 0 0 1", "97 0 0 0 0 1", "0 1 1 1 0 2", "0 0 0 0 10 3",
+                                        "held right a left", "0 1 1 -1 0 2", "0 0 0 0 20 3", "held right",
+                                        "-65538 0 0 0 0 1", "0 0 0 0 30 3"}));
+}
+
 TEST(ReplayEvents, TypedTextArrivesCharacterByCharacter) {
     EXPECT_EQ(records_of("type \"Hi ő\\\"\"\n"),
               (std::vector<std::string>{"72 0 0 0 0 1", "105 0 0 0 0 1", "32 0 0 0 0 1", "245 0 0 0 0 1",

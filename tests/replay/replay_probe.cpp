@@ -6,7 +6,8 @@
 // Arguments are timer periods: the first starts the timer, each press of the t key switches to
 // the next one (0 stops it). Keys that misbehave on purpose: c crashes, h stops reading events,
 // e ends main with status 0, x exits with status 9, s makes every later event take 200 ms.
-// With the single argument no-window it reads events without opening its window.
+// With the single argument no-window it reads events without opening its window. On a tick while
+// Right, a (its release is swallowed) or the left button is held, it prints "held" and their names.
 #include "graphics.hpp"
 
 #include <chrono>
@@ -52,6 +53,9 @@ int main(int argc, char* argv[]) {
     while (gin >> ev) {
         if (slow) take_time();
         print(ev);
+        if (ev.type == ev_timer && (gin.key_held(key_right) || gin.key_held('a') || gin.button_held(btn_left)))
+            std::cout << "held" << (gin.key_held(key_right) ? " right" : "") << (gin.key_held('a') ? " a" : "")
+                      << (gin.button_held(btn_left) ? " left" : "") << std::endl;
         draw(ev);
         switch (ev.keycode) {
             case 't':

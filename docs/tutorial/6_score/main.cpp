@@ -11,7 +11,7 @@ const color black(0, 0, 0), grey(160, 160, 160), white(255, 255, 255), yellow(25
     red(255, 80, 80);
 const int ball_size = 8;
 const int court_left = 4, court_right = 316, court_top = 28, court_bottom = 240;
-const int paddle_y = 224, paddle_width = 48, paddle_height = 6, paddle_step = 24;
+const int paddle_y = 224, paddle_width = 48, paddle_height = 6, paddle_step = 24, paddle_speed = 4;
 
 void draw_court() {
     gout << grey;
@@ -62,6 +62,13 @@ int main() {
             gout << refresh;
         }
         if (ev.type == ev_timer && playing) {
+            // A key held down keeps the paddle going, paddle_speed pixels a tick.
+            const int held = (gin.key_held(key_right) ? 1 : 0) - (gin.key_held(key_left) ? 1 : 0);
+            if (held != 0) {
+                draw_paddle(px, black);
+                px = std::clamp(px + held * paddle_speed, court_left, court_right - paddle_width);
+                draw_paddle(px, yellow);
+            }
             if (x + dx < court_left || x + dx + ball_size > court_right) dx = -dx;
             if (y + dy < court_top) dy = -dy;
             const bool over_paddle = x + ball_size > px && x < px + paddle_width;

@@ -1,0 +1,36 @@
+// Explanations for what the library refuses without a word (a move off the canvas, text that does
+// not fit, a save that fails, ...): with EASEL_EXPLAIN=1 in the environment, one short line on
+// standard error for each, the first three of each kind, then one line saying that more are not
+// shown. Nothing else changes: pictures, events and results are the same with it on. In a page it is
+// on unless EASEL_EXPLAIN is 0, and the page shows the lines under the canvas.
+#pragma once
+
+#include <string>
+
+namespace easel::explain {
+
+enum class kind {
+    text_off_canvas,
+    move_refused,
+    box_not_drawn,
+    open_refused,
+    no_surface,
+    waits_for_nothing,
+    save_failed,
+    sprite_all_black,
+    colour_wraps,
+    count_of_kinds
+};
+
+// Whether explanations are asked for; read once.
+bool on();
+
+// Writes "easel: LINE" for the first three of a kind, then once that more are not shown.
+void say(kind k, const std::string& line);
+
+// Pieces of the lines: a string as the program would write it (quoted, shortened), "the window" or
+// "the canvas" with its size.
+std::string quoted(const std::string& s);
+std::string canvas_size(bool window, int width, int height);
+
+}  // namespace easel::explain

@@ -1,0 +1,20 @@
+// Makes one of each mistake the library explains, then saves the window to the file named by its
+// argument. Ends with 1 when the window cannot be opened.
+#include "graphics.hpp"
+
+using namespace easel;
+
+int main(int argc, char* argv[]) {
+    gout << move_to(10, 10) << dot;
+    if (!gout.open(200, 200)) return 1;
+    gout << move_to(10, 10) << text("Score");
+    for (int i = 0; i < 5; ++i) gout << move_to(500, 500 + i);
+    gout << move_to(180, 10) << box(50, 50);
+    gout << color(300, 0, 0) << move_to(20, 40) << box(5, 5);
+    canvas sprite(10, 10);
+    sprite.transparent(true);
+    gout << stamp(sprite, 0, 0);
+    gout.save("/nonexistent/dir/x.png");
+    gout << refresh;
+    return argc > 1 && gout.save(argv[1]) ? 0 : 2;
+}
