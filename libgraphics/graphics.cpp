@@ -639,7 +639,11 @@ void explain_open_refused(const std::string& call, unsigned width, unsigned heig
                             call + " failed: width and height must be at least 1 and at most " +
                                 std::to_string(sdl_rules::widest_surface) + " x " +
                                 std::to_string(sdl_rules::highest_surface));
+#ifdef __EMSCRIPTEN__
+    const char* reason = nullptr;  // the page's SDL layer keeps no error text
+#else
     const char* reason = SDL_GetError();
+#endif
     explain::say(explain::kind::open_refused,
                  call + " failed: " + (reason && *reason ? reason : "SDL could not make it"));
 }
