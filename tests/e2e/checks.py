@@ -349,6 +349,43 @@ def check_non_ascii_keys(bin_dir):
         window.close()
 
 
+# --- Keys and buttons held down -------------------------------------------------------------------------
+
+HELD_TIMEOUT = 10.0
+# Each step and the state the program must report after it; a's release, which the event stream
+# swallows, must end its hold all the same.
+HOLD_SCRIPT = ((("key_down", "Right"), "held right"), (("key_down", "a"), "held right a"),
+               (("key_up", "Right"), "held a"), (("key_up", "a"), "held"),
+               (("press", 1), "held left-button"), (("release", 1), "held"))
+
+
+def wait_for_report(program, expected):
+    """Reads the program's reports until one is expected, within HELD_TIMEOUT seconds."""
+    deadline = time.monotonic() + HELD_TIMEOUT
+    last = None
+    while (remaining := deadline - time.monotonic()) > 0:
+        line = program.next_line(remaining)
+        if line is None:
+            break
+        if line == expected:
+            return
+        last = line
+    raise Failure(f"gave up after {HELD_TIMEOUT:.1f} s waiting for {program.name} to report {expected!r}; "
+                  f"its last report: {last!r}")
+
+
+def check_held_input(bin_dir):
+    with XServer(bin_dir) as server:
+        program = server.start("e2e_held_input", read_output=True)
+        window = program.wait_for_window(WINDOW, WINDOW)
+        window.act(("move", *CENTRE))
+        wait_for_report(program, "held")
+        for step, expected in HOLD_SCRIPT:
+            window.act(step)
+            wait_for_report(program, expected)
+        window.close()
+
+
 CHECKS = {
     "spark_fountain": check_spark_fountain,
     "spark_fountain_escape": check_spark_fountain_escape,
@@ -368,4 +405,5 @@ CHECKS = {
     "mouse_glow": check_mouse_glow,
     "click_dots": click_check("click_dots", Canvas, add_click_dots),
     "non_ascii_keys": check_non_ascii_keys,
+    "held_input": check_held_input,
 }

@@ -19,7 +19,8 @@ EXIT_TIMEOUT = 5.0
 TOOL_TIMEOUT = 10.0
 PING_TIMEOUT_MS = 500
 NO_ANSWER = 3
-XDOTOOL_COMMANDS = {"click": "click", "press": "mousedown", "release": "mouseup", "key": "key"}
+XDOTOOL_COMMANDS = {"click": "click", "press": "mousedown", "release": "mouseup", "key": "key", "key_down": "keydown",
+                    "key_up": "keyup"}
 # How X clients report a window that does not exist (any more).
 WINDOW_GONE_ERRORS = ("BadWindow", "Bad Drawable", "No such window")
 
@@ -265,7 +266,8 @@ class Window:
 
     def act(self, *steps):
         """Sends input steps to the window in order; each step is a tuple: ('move', x, y) in window
-        coordinates, ('click', button), ('press', button), ('release', button) or ('key', keysym).
+        coordinates, ('click', button), ('press', button), ('release', button), ('key', keysym),
+        ('key_down', keysym) or ('key_up', keysym).
         """
         arguments = []
         for kind, *values in steps:

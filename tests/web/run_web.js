@@ -10,6 +10,7 @@
 // expected folder. Where the folder lacks one (a program without a gallery picture), easel-replay
 // from the replay-bin folder makes them all from the same script with the desktop program.
 // CHECK `input` drives the probe page and compares the event records it prints.
+// CHECK `held_input` holds keys and a button down in the probe page and reads what it reports held.
 // CHECK `grade_report` grades the worked example of --example DIR with --grade EASEL_GRADE and opens
 // the report as a teacher would: every picture of index.html loads and is labelled, the table sorts by
 // score, and the page asks for nothing but its own files.
@@ -287,6 +288,34 @@ async function inputCheck(browser, base) {
   await closeProgram(page);
 }
 
+// Each step and what the probe must report held on the tick after it ('held' for nothing); a's
+// release, which the event stream swallows, must end its hold all the same.
+const HOLD_SCRIPT = [
+  [(page) => page.keyboard.down(KEYS.right), 'held right'], [(page) => page.keyboard.down('a'), 'held right a'],
+  [(page) => page.keyboard.up(KEYS.right), 'held a'], [(page) => page.keyboard.up('a'), 'held'],
+  [(page) => page.mouse.down(), 'held left-button'], [(page) => page.mouse.up(), 'held'],
+];
+
+async function heldCheck(browser, base) {
+  const {page} = await openPage(browser, `${base}/test-pages/web_probe.html?clock=manual`);
+  await mouseAt(page, 100, 50);
+  await pressKey(page, 't');
+  for (const [step, expected] of HOLD_SCRIPT) {
+    await step(page);
+    await page.evaluate(() => window.easel.idle());
+    await page.evaluate(() => window.easel.advance(30));
+    const lines = await printed(page);
+    const last = lines[lines.length - 1];
+    const report = last.startsWith('held') ? last : 'held';
+    const tick = lines[lines.length - (last.startsWith('held') ? 2 : 1)];
+    if (!tick.endsWith(' 3') || report !== expected) {
+      throw new Failure(`after a step the probe printed, last, ${lines.slice(-3).join(' | ')}; expected a tick ` +
+                        `and ${expected === 'held' ? 'nothing held' : `"${expected}"`}`);
+    }
+  }
+  await closeProgram(page);
+}
+
 // Grades a copy of the worked example into DIR/report; returns that folder.
 function gradedReport(opts, dir) {
   const example = path.join(dir, 'example');
@@ -334,7 +363,8 @@ async function reportCheck(browser, base) {
 
 async function main() {
   const opts = options(process.argv);
-  const pages = {input: path.join(opts['test-pages'] || '', 'web_probe.html'), grade_report: opts.grade};
+  const probe = path.join(opts['test-pages'] || '', 'web_probe.html');
+  const pages = {input: probe, held_input: probe, grade_report: opts.grade};
   const page = pages[opts.check] || path.join(opts.site, `${opts.check}.html`);
   const missing = missingPrerequisite(opts, page);
   if (missing) {
@@ -347,7 +377,7 @@ async function main() {
   const mounts = {};
   if (opts.check === 'grade_report') {
     mounts['/report/'] = gradedReport(opts, scratchFolder('report'));
-  } else if (opts.check !== 'input') {
+  } else if (!['input', 'held_input'].includes(opts.check)) {
     script.commands = scriptCommands(opts, script.file);
     expected = expectedPictures(opts, opts.check, script.commands);
   }
@@ -361,6 +391,8 @@ async function main() {
   try {
     if (opts.check === 'input') {
       await inputCheck(browser, base);
+    } else if (opts.check === 'held_input') {
+      await heldCheck(browser, base);
     } else if (opts.check === 'grade_report') {
       await reportCheck(browser, base);
     } else {
