@@ -15,14 +15,7 @@ const fs = require('fs');
 const net = require('net');
 const path = require('path');
 
-const SKIPPED = 77;
-const CHROMIUM = '/usr/bin/chromium';
-// Nothing but the loopback: no background services, no name lookups beyond 127.0.0.1.
-const CHROMIUM_FLAGS = [
-  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-  '--disable-default-apps', '--disable-domain-reliability', '--no-pings', '--disable-breakpad',
-  '--disable-client-side-phishing-detection', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1',
-];
+const {SKIPPED, Failure, missingBrowser, launch} = require('../support/loopback_chromium.js');
 // The programs the check runs, with the Debian packages that bring them.
 const TOOLS = {Xvfb: 'xvfb', openbox: 'openbox', x11vnc: 'x11vnc', websockify: 'websockify', xdotool: 'xdotool',
                xwininfo: 'x11-utils', xdpyinfo: 'x11-utils', python3: 'python3'};
@@ -31,7 +24,6 @@ const TIMEOUT_MS = 20000;
 const LOOPBACK = '0100007F';
 const TOLERANCE = 64;
 
-class Failure extends Error {}
 
 function options(argv) {
   const parsed = {};
@@ -43,10 +35,8 @@ function missingPrerequisite(opts) {
   const absent = Object.keys(TOOLS).filter((tool) => spawnSync('sh', ['-c', `command -v ${tool}`]).status !== 0);
   if (absent.length) return `${absent.join(', ')} missing (Debian: ${[...new Set(absent.map((t) => TOOLS[t]))].join(' ')})`;
   if (!fs.existsSync(NOVNC_PAGE)) return 'noVNC is missing (Debian: novnc)';
-  if (!fs.existsSync(CHROMIUM)) return 'chromium is not installed';
-  if (!fs.existsSync(path.join(opts.npm, 'node_modules', 'playwright-core'))) {
-    return 'playwright-core is not installed (make test-web installs it)';
-  }
+  const browserMissing = missingBrowser(opts.npm);
+  if (browserMissing) return browserMissing;
   if (!fs.existsSync(opts.program)) return `${opts.program} was not built`;
   return null;
 }
@@ -154,7 +144,6 @@ function compareShown(page, pictureUrl, place) {
 }
 
 async function check(opts) {
-  const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
   const [webPort, vncPort] = [await freePort(), await freePort()];
   const desktop = startDesktop(opts, webPort, vncPort);
   let program = null;
@@ -166,7 +155,7 @@ async function check(opts) {
                                        stdio: 'ignore'});
     const place = await until('the program\'s window', () => windowPlace(display, program.pid));
     x(display, 'xdotool', 'mousemove', '0', '0');
-    browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
+    browser = await launch(opts.npm);
     const page = await browser.newPage({viewport: {width: 1000, height: 800}});
     // The front page, as an editor opens the forwarded port.
     await page.goto(`http://127.0.0.1:${webPort}/`);

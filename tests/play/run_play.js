@@ -15,16 +15,8 @@ const net = require('net');
 const os = require('os');
 const path = require('path');
 
-const SKIPPED = 77;
-const CHROMIUM = '/usr/bin/chromium';
-// Nothing but the loopback, as in tests/web/run_web.js.
-const CHROMIUM_FLAGS = [
-  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-  '--disable-default-apps', '--disable-domain-reliability', '--no-pings', '--disable-breakpad',
-  '--disable-client-side-phishing-detection', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1',
-];
+const {SKIPPED, Failure, missingBrowser, launch} = require('../support/loopback_chromium.js');
 
-class Failure extends Error {}
 
 function options(argv) {
   const parsed = {};
@@ -33,8 +25,8 @@ function options(argv) {
 }
 
 function missing(opts) {
-  if (!fs.existsSync(CHROMIUM)) return 'chromium is not installed';
-  if (!fs.existsSync(path.join(opts.npm, 'node_modules', 'playwright-core'))) return 'playwright-core is not installed';
+  const browserMissing = missingBrowser(opts.npm);
+  if (browserMissing) return browserMissing;
   for (const tool of ['em++', 'bwrap', 'parallel']) {
     if (spawnSync('sh', ['-c', `command -v ${tool}`]).status !== 0) return `${tool} is not installed`;
   }
@@ -159,8 +151,7 @@ async function main() {
       console.log('SKIPPED: playground: its page was not built; make test-web builds it');
       return SKIPPED;
     }
-    const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
-    browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
+    browser = await launch(opts.npm);
     await student(browser, started.base, dir, opts);
     await teacher(browser, started.base, dir);
     console.log('ok    playground');

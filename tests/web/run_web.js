@@ -23,17 +23,9 @@ const http = require('http');
 const os = require('os');
 const path = require('path');
 
-const SKIPPED = 77;
-const CHROMIUM = '/usr/bin/chromium';
-// Nothing but the loopback: no background services, no name lookups beyond 127.0.0.1.
-const CHROMIUM_FLAGS = [
-  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-  '--disable-default-apps', '--disable-domain-reliability', '--no-pings', '--disable-breakpad',
-  '--disable-client-side-phishing-detection', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1',
-];
+const {SKIPPED, Failure, missingBrowser, launch} = require('../support/loopback_chromium.js');
 const HOW_TO_GET = 'run `make test-web` to install emscripten, chromium and playwright-core and run them';
 
-class Failure extends Error {}
 
 function options(argv) {
   const parsed = {};
@@ -49,12 +41,12 @@ function onPath(program) {
 }
 
 function missingPrerequisite(opts, page) {
-  if (!fs.existsSync(CHROMIUM)) return 'chromium is not installed';
+  const browserMissing = missingBrowser(opts.npm);
+  if (browserMissing) return browserMissing;
   if (opts.check === 'grade_report') {
     const absent = ['bwrap', 'parallel'].find((program) => !onPath(program));
     if (absent) return `${absent} is not installed (make test installs it)`;
   }
-  if (!fs.existsSync(path.join(opts.npm, 'node_modules', 'playwright-core'))) return 'playwright-core is not installed';
   if (!fs.existsSync(page)) return `${page} was not built`;
   return null;
 }
@@ -371,7 +363,6 @@ async function main() {
     console.log(`SKIPPED: browser checks: ${missing}; ${HOW_TO_GET}`);
     return SKIPPED;
   }
-  const {chromium} = require(path.resolve(opts.npm, 'node_modules', 'playwright-core'));
   const script = {name: opts.check, file: path.join(opts.programs || '', opts.check, 'demo.replay')};
   let expected = opts.expected;
   const mounts = {};
@@ -387,7 +378,7 @@ async function main() {
   }
   const server = await serve(mounts);
   const base = `http://127.0.0.1:${server.address().port}`;
-  const browser = await chromium.launch({executablePath: CHROMIUM, args: CHROMIUM_FLAGS, timeout: 30000});
+  const browser = await launch(opts.npm);
   try {
     if (opts.check === 'input') {
       await inputCheck(browser, base);
