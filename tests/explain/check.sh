@@ -1,7 +1,8 @@
 #!/bin/sh
 # Explanations: each kind appears with EASEL_EXPLAIN=1 (the first three of a kind, then one line
 # saying more are not shown), nothing without it, and the saved picture is the same either way.
-# A display that does not answer makes open fail. Usage: check.sh PROBE
+# A display that does not answer makes open fail; a refused size and a wait with no window and no
+# timer are explained. Usage: check.sh PROBE
 set -u
 probe=$1
 dir=$(mktemp -d)
@@ -31,4 +32,7 @@ status=0
 env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:97 EASEL_EXPLAIN=1 "$probe" "$dir/x.png" 2>"$dir/err" || status=$?
 [ "$status" -eq 1 ] || fail "open succeeded with DISPLAY naming a display that does not answer"
 grep -qF 'no display answers at DISPLAY=:97' "$dir/err" || fail "the failed open was not explained"
+timeout 5 env SDL_VIDEODRIVER=dummy EASEL_EXPLAIN=1 "$probe" --wait 2>"$dir/err"
+grep -qF 'easel: open(0, 5) failed: width and height must be at least 1' "$dir/err" || fail "the refused size was not explained"
+grep -qF 'easel: gin >> ev waits for ever: no window is open' "$dir/err" || fail "the wait for nothing was not explained"
 echo ok

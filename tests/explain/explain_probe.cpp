@@ -1,10 +1,19 @@
 // Makes one of each mistake the library explains, then saves the window to the file named by its
-// argument. Ends with 1 when the window cannot be opened.
+// argument. Ends with 1 when the window cannot be opened. With --wait instead, asks for a canvas of
+// no width and reads an event with no window open and no timer running.
+#include <cstring>
+
 #include "graphics.hpp"
 
 using namespace easel;
 
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "--wait") == 0) {
+        canvas empty;
+        empty.open(0, 5);
+        event ev;
+        return gin >> ev ? 0 : 3;
+    }
     gout << move_to(10, 10) << dot;
     if (!gout.open(200, 200)) return 1;
     gout << move_to(10, 10) << text("Score");
