@@ -112,7 +112,7 @@ bench-play: play
 
 # Every libFuzzer target fuzz/CMakeLists.txt adds, each from its seed corpus fuzz/corpus/<target> if any
 # and from build-fuzz/seeds/<target>; findings are written under build-fuzz/.
-FUZZ_TARGETS = $(shell sed -n 's/^easel_fuzz_target(\([A-Za-z0-9_]*\) .*/\1/p' fuzz/CMakeLists.txt)
+FUZZ_TARGETS = $(shell sed -n 's/^easel_fuzz_target.\([A-Za-z0-9_]*\) .*/\1/p' fuzz/CMakeLists.txt)
 # The script parser also starts from every script of the programs, the examples and the tutorial.
 SCRIPT_SEEDS = $(wildcard programs/*/demo.replay docs/examples/*/demo.replay docs/tutorial/*/step.replay)
 
