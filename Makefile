@@ -147,10 +147,10 @@ test-web: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON
 test-web: deps-test deps-web-test build web web-test-tools play-client
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L web
 
-# The probe page and playwright-core, which drives Chromium.
+# The test pages and playwright-core, which drives Chromium.
 web-test-tools: $(WEB_BUILD)/npm/node_modules/.package-lock.json
 	$(WEB_CONFIGURE) -DEASEL_BUILD_TESTS=ON >/dev/null
-	$(WEB_ENV) cmake --build $(WEB_BUILD) --target web_probe
+	$(WEB_ENV) cmake --build $(WEB_BUILD) --target web_probe web_rules
 
 $(WEB_BUILD)/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
 	mkdir -p $(WEB_BUILD)/npm

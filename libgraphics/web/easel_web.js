@@ -15,6 +15,7 @@ mergeInto(LibraryManager.library, {
     image: null,
     wakeUp: null,
     wakeTimer: null,
+    waking: false,
     ended: false,
     watchingMain: false,
     idleWaiters: [],
@@ -116,16 +117,23 @@ mergeInto(LibraryManager.library, {
       EaselWeb.listeners = [];
     },
 
+    // The program resumes once the page's current turn is over, so that input arriving together
+    // reaches it together, as the desktop takes everything that waits at once.
     wake: function() {
-      var wakeUp = EaselWeb.wakeUp;
-      if (!wakeUp) return;
-      EaselWeb.wakeUp = null;
-      clearTimeout(EaselWeb.wakeTimer);
-      wakeUp();
+      if (!EaselWeb.wakeUp || EaselWeb.waking) return;
+      EaselWeb.waking = true;
+      Promise.resolve().then(function() {
+        EaselWeb.waking = false;
+        var wakeUp = EaselWeb.wakeUp;
+        if (!wakeUp) return;
+        EaselWeb.wakeUp = null;
+        clearTimeout(EaselWeb.wakeTimer);
+        wakeUp();
+      });
     },
 
     isIdle: function() {
-      return EaselWeb.ended || (EaselWeb.wakeUp !== null && _easel_web_pending() === 0);
+      return EaselWeb.ended || (EaselWeb.wakeUp !== null && !EaselWeb.waking && _easel_web_pending() === 0);
     },
 
     settle: function() {

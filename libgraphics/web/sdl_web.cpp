@@ -1,7 +1,8 @@
 // SDL 1.2 for the browser, as much of it as the library uses. Surfaces are plain memory in the
-// desktop's pixel layout; the page shows the screen surface on a canvas (easel_web.js). Events wait
-// in a queue that the page fills; waiting for one suspends the program (the build's asynchronous
-// calls) until the page has input, the next timer tick is due, or a test moves the clock.
+// desktop's pixel layout; the page shows the screen surface on a canvas (easel_web.js). The page's
+// input passes the event filter as it arrives, as SDL pumps window input through it, and what the
+// filter keeps waits in SDL's queue with the ticks; waiting suspends the program (the build's
+// asynchronous calls) until the page has input, the sleep is over, or a test moves the clock.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -10,6 +11,7 @@
 #include "sdl_rules.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -56,6 +58,7 @@ struct surface_block {
 struct web_state {
     double started = 0;
     SDL_Surface* screen = nullptr;
+    SDL_EventFilter filter = nullptr;
     std::deque<SDL_Event> queue;
     std::vector<std::unique_ptr<web_timer>> timers;
     unsigned last_serial = 0;
@@ -108,21 +111,31 @@ web_timer* earliest_timer() {
 }
 
 // Runs the earliest timer if it is due; its callback may add or remove timers, itself included.
+// A timer that fell behind (the program computed, or the page was slow) runs once for the periods
+// it missed and goes on from now, as SDL's timer thread does: ticks never pile up to catch up.
 bool fire_due_timer() {
     web_timer* timer = earliest_timer();
-    if (!timer || timer->due > clock_ms()) return false;
+    const double now = clock_ms();
+    if (!timer || timer->due > now) return false;
     const unsigned serial = timer->serial;
     const Uint32 next = timer->callback(timer->interval, timer->param);
     auto& timers = state().timers;
     const auto still = std::find_if(timers.begin(), timers.end(), [serial](const auto& t) { return t->serial == serial; });
     if (still == timers.end()) return true;
+    web_timer& kept = **still;
     if (next == 0) {
         timers.erase(still);
-    } else {
-        (*still)->due += next;
-        (*still)->interval = next;
+        return true;
     }
+    kept.interval = next;
+    kept.due += next;
+    if (kept.due <= now) kept.due += std::floor((now - kept.due) / next + 1) * next;
     return true;
+}
+
+void fire_due_timers() {
+    while (fire_due_timer()) {
+    }
 }
 
 bool push(const SDL_Event& event) {
@@ -130,6 +143,14 @@ bool push(const SDL_Event& event) {
     if (queue.size() >= queue_capacity) return false;
     queue.push_back(event);
     return true;
+}
+
+// Input from the page: ticks already due arrive before it, and the event filter sees it first
+// (the library keeps window input in a backlog of its own and notes a close there).
+void deliver(SDL_Event event) {
+    fire_due_timers();
+    const SDL_EventFilter filter = state().filter;
+    if (!filter || filter(&event)) push(event);
 }
 
 Uint16 wire_position(int pos) { return static_cast<Uint16>(pos); }
@@ -141,7 +162,7 @@ void push_button(bool pressed, Uint8 button, int x, int y) {
     SDL_Event event{};
     event.button = {pressed ? Uint8{SDL_MOUSEBUTTONDOWN} : Uint8{SDL_MOUSEBUTTONUP}, button,
                     pressed ? Uint8{SDL_PRESSED} : Uint8{SDL_RELEASED}, wire_position(x), wire_position(y)};
-    push(event);
+    deliver(event);
 }
 
 enum key_use { not_a_key = 0, taken = 1, leave_to_browser = 2 };
@@ -191,7 +212,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void easel_web_motion(int x, int y) {
     SDL_Event event{};
     event.motion = {SDL_MOUSEMOTION, wire_position(x), wire_position(y)};
-    push(event);
+    deliver(event);
 }
 
 // button is the browser's number for it: 0 left, 1 middle, 2 right.
@@ -215,14 +236,14 @@ EMSCRIPTEN_KEEPALIVE int easel_web_key(int pressed, const char* dom_key, const c
     event.key.type = pressed ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = pressed ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym = {k->sym, static_cast<Uint16>(pressed ? k->character : 0)};
-    push(event);
+    deliver(event);
     return k->sym >= SDLK_F1 && k->sym <= SDLK_F15 ? leave_to_browser : taken;
 }
 
 EMSCRIPTEN_KEEPALIVE void easel_web_quit() {
     SDL_Event event{};
     event.type = SDL_QUIT;
-    push(event);
+    deliver(event);
 }
 
 EMSCRIPTEN_KEEPALIVE int easel_web_pending() { return static_cast<int>(state().queue.size()); }
@@ -250,13 +271,23 @@ void SDL_Quit(void) {
 
 int SDL_EnableUNICODE(int) { return 1; }
 
-// The fullscreen flag is not honoured: the page shows a canvas of the size asked for. An earlier
-// screen surface stays allocated, as canvases copied from the screen may still refer to it.
+// The fullscreen flag is not honoured: the page shows a canvas of the size asked for. As on the
+// desktop the screen stays one surface whose pixels are made anew for each mode, so canvases that
+// refer to it draw on the window as it is now; the old pixels are freed.
 SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32 flags) {
-    SDL_Surface* screen = new_surface(width, height);
-    if (!screen) return nullptr;
+    SDL_Surface* fresh = new_surface(width, height);
+    if (!fresh) return nullptr;
+    SDL_Surface*& screen = state().screen;
+    if (screen) {
+        std::swap(screen->pixels, fresh->pixels);
+        screen->w = fresh->w;
+        screen->h = fresh->h;
+        screen->pitch = fresh->pitch;
+        SDL_FreeSurface(fresh);
+    } else {
+        screen = fresh;
+    }
     screen->flags = flags;
-    state().screen = screen;
     easel_web_show_canvas(width, height);
     return screen;
 }
@@ -324,10 +355,15 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
     return 0;
 }
 
-// Only writing is offered: the file becomes a download of that name when it is closed.
+// Only writing is offered: the file becomes a download named after the last part of its path when
+// it is closed. A path that names no file there (empty, or ending in a folder) is refused, as the
+// desktop cannot write one either.
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
     if (!file || !mode || std::strchr(mode, 'w') == nullptr) return nullptr;
-    return new SDL_RWops{file, {}};
+    const std::string name = file;
+    const std::string last = name.substr(name.find_last_of('/') + 1);
+    if (last.empty() || last == "." || last == "..") return nullptr;
+    return new SDL_RWops{name, {}};
 }
 
 int SDL_RWwrite(SDL_RWops* context, const void* data, int size, int count) {
@@ -354,23 +390,19 @@ int SDL_SaveBMP_RW(SDL_Surface* surface, SDL_RWops* dst, int freedst) {
     return freedst ? SDL_RWclose(dst) : 0;
 }
 
-// Queued events first (ticks among them), then due ticks one at a time.
+// Due ticks join the queue first, then the oldest queued event is taken.
 int SDL_PollEvent(SDL_Event* event) {
-    for (;;) {
-        auto& queue = state().queue;
-        if (!queue.empty()) {
-            if (event) {
-                *event = queue.front();
-                queue.pop_front();
-            }
-            return 1;
-        }
-        if (!fire_due_timer()) return 0;
+    fire_due_timers();
+    auto& queue = state().queue;
+    if (queue.empty()) return 0;
+    if (event) {
+        *event = queue.front();
+        queue.pop_front();
     }
+    return 1;
 }
 
-// The page's input reaches the queue directly; nothing pumps it through a filter.
-void SDL_SetEventFilter(SDL_EventFilter) {}
+void SDL_SetEventFilter(SDL_EventFilter filter) { state().filter = filter; }
 
 // Input, a close and (with the manual clock) every advance end the sleep early.
 void SDL_Delay(Uint32 ms) { easel_web_sleep(easel_web_now() + ms); }

@@ -11,6 +11,8 @@
 // from the replay-bin folder makes them all from the same script with the desktop program.
 // CHECK `input` drives the probe page and compares the event records it prints.
 // CHECK `held_input` holds keys and a button down in the probe page and reads what it reports held.
+// CHECK `rules` drives the rules page (web_rules.cpp): the event backlog, a close ahead of waiting
+// input, ticks after a busy second, reopened windows, a copy of gout, refused saves.
 // CHECK `grade_report` grades the worked example of --example DIR with --grade EASEL_GRADE and opens
 // the report as a teacher would: every picture of index.html loads and is labelled, the table sorts by
 // score, and the page asks for nothing but its own files.
@@ -308,6 +310,57 @@ async function heldCheck(browser, base) {
   await closeProgram(page);
 }
 
+// Presses key and waits (up to seconds) for the page to print a line starting with prefix.
+async function answer(page, key, prefix, seconds = 10) {
+  await pressKey(page, key);
+  const line = await page.waitForFunction((prefix) => document.getElementById('output').textContent.split('\n')
+    .find((l) => l.startsWith(prefix)), prefix, {timeout: seconds * 1000}).catch(() => null);
+  if (!line) throw new Failure(`the key ${key} printed no "${prefix}" line within ${seconds} s`);
+  await page.evaluate(() => { document.getElementById('output').textContent = ''; });
+  return line.jsonValue();
+}
+
+// Input that reaches the page within one turn of its event loop.
+function motionsAtOnce(page, count, thenClose) {
+  return page.evaluate(([count, thenClose]) => {
+    const canvas = document.getElementById('canvas');
+    const r = canvas.getBoundingClientRect();
+    for (let i = 0; i < count; ++i) {
+      canvas.dispatchEvent(new MouseEvent('mousemove', {bubbles: true, clientX: r.left + 1 + i % 50, clientY: r.top + 1}));
+    }
+    if (thenClose) document.getElementById('close').click();
+  }, [count, thenClose]);
+}
+
+async function rulesCheck(browser, base) {
+  const {page} = await openPage(browser, `${base}/test-pages/web_rules.html`);
+  const failures = [];
+  const expect = (got, wanted, what) => { if (got !== wanted) failures.push(`${what}: got "${got}", expected "${wanted}"`); };
+  await motionsAtOnce(page, 20000, false);
+  expect(await answer(page, 'm', 'motions'), 'motions 16384', 'input waiting at once is kept up to 16,384 events');
+  await pressKey(page, 't');
+  const ticks = await answer(page, 'b', 'ticks');
+  if (!(Number(ticks.split(' ')[1]) <= 120)) failures.push(`timer(10) after a busy second: ${ticks} in the next second`);
+  expect(await answer(page, 'r', 'reopened', 60), 'reopened 1200', 'reopening the window at 800 x 600');
+  await pressKey(page, 'k');
+  await page.evaluate(() => window.easel.idle());
+  const dot = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const p = canvas.getContext('2d').getImageData(10, 10, 1, 1).data;
+    return `${canvas.width}x${canvas.height} ${p[0]},${p[1]},${p[2]}`;
+  });
+  expect(dot, '100x50 255,0,0', 'a dot through a copy of gout after the window was reopened smaller');
+  expect(await answer(page, 'v', 'saves'), 'saves 0 0', 'save("") and save("dir/")');
+  await motionsAtOnce(page, 200, true);
+  const ended = await page.waitForFunction(() => window.easel.exitStatus !== null, null, {timeout: 5000})
+    .then(() => true, () => false);
+  const last = await page.evaluate(() => document.getElementById('output').textContent.trim());
+  if (!ended || !last.endsWith('closed after 0 motions')) {
+    failures.push(`a close behind 200 motions: the program ${ended ? 'ended' : 'did not end'}, printing "${last}"`);
+  }
+  if (failures.length) throw new Failure(failures.join('\n'));
+}
+
 // Grades a copy of the worked example into DIR/report; returns that folder.
 function gradedReport(opts, dir) {
   const example = path.join(dir, 'example');
@@ -356,7 +409,8 @@ async function reportCheck(browser, base) {
 async function main() {
   const opts = options(process.argv);
   const probe = path.join(opts['test-pages'] || '', 'web_probe.html');
-  const pages = {input: probe, held_input: probe, grade_report: opts.grade};
+  const rules = path.join(opts['test-pages'] || '', 'web_rules.html');
+  const pages = {input: probe, held_input: probe, rules, grade_report: opts.grade};
   const page = pages[opts.check] || path.join(opts.site, `${opts.check}.html`);
   const missing = missingPrerequisite(opts, page);
   if (missing) {
@@ -368,7 +422,7 @@ async function main() {
   const mounts = {};
   if (opts.check === 'grade_report') {
     mounts['/report/'] = gradedReport(opts, scratchFolder('report'));
-  } else if (!['input', 'held_input'].includes(opts.check)) {
+  } else if (!['input', 'held_input', 'rules'].includes(opts.check)) {
     script.commands = scriptCommands(opts, script.file);
     expected = expectedPictures(opts, opts.check, script.commands);
   }
@@ -384,6 +438,8 @@ async function main() {
       await inputCheck(browser, base);
     } else if (opts.check === 'held_input') {
       await heldCheck(browser, base);
+    } else if (opts.check === 'rules') {
+      await rulesCheck(browser, base);
     } else if (opts.check === 'grade_report') {
       await reportCheck(browser, base);
     } else {
