@@ -1,124 +1,84 @@
-// The page's side of the browser build: the canvas, the input that goes into the program's event
-// queue, the clock, sleeping until there is something to do, and downloads.
+// The program's side of the browser build. The program runs in a Web Worker that the page
+// (shell.html) starts, so that a program computing for a long time leaves the page alive. Here:
+// the clock, sleeping until there is something to do, and the messages to and from the page. The
+// page sends input (as the browser names it), a close, and a test's requests; this side sends the
+// canvas's size, every refreshed picture, the title, downloads, output and the exit status.
 //
-// With ?clock=manual in the page's address the clock stands still until window.easel.advance(ms)
-// moves it, so that a test sees exactly the ticks due in that time, each with its own time.
+// With ?clock=manual in the page's address the clock stands still until the page's
+// easel.advance(ms) moves it, so that a test sees exactly the ticks due in that time, each with
+// its own time.
 
 mergeInto(LibraryManager.library, {
   $EaselWeb__deps: ['easel_web_motion', 'easel_web_button', 'easel_web_wheel', 'easel_web_key',
-                    'easel_web_quit', 'easel_web_pending', 'easel_web_next_due', 'malloc', 'free'],
+                    'easel_web_quit', 'easel_web_pending', 'easel_web_next_due', 'easel_web_named_keys',
+                    'malloc', 'free'],
   $EaselWeb__postset: 'EaselWeb.init();',
   $EaselWeb: {
     manualClock: false,
     clock: 0,
-    canvas: null,
-    image: null,
+    started: false,
     wakeUp: null,
     wakeTimer: null,
     waking: false,
     ended: false,
     watchingMain: false,
     idleWaiters: [],
-    pressed: null,
-    listeners: [],
 
     init: function() {
-      EaselWeb.manualClock = new URLSearchParams(location.search).get('clock') === 'manual';
-      EaselWeb.canvas = document.getElementById('canvas');
-      EaselWeb.pressed = new Set();
+      EaselWeb.manualClock = !!(Module['easel'] && Module['easel']['manualClock']);
       Module['onAbort'] = function() { EaselWeb.finish('aborted'); };
       var previousExit = Module['onExit'];
       Module['onExit'] = function(status) {
         EaselWeb.finish(status);
         if (previousExit) previousExit(status);
       };
-      window['easel'] = {
-        'idle': EaselWeb.idle,
-        'advance': EaselWeb.advance,
-        'close': EaselWeb.close,
-        'exitStatus': null,
-      };
-      window.addEventListener('pagehide', EaselWeb.close);
-      var close = document.getElementById('close');
-      if (close) close.addEventListener('click', EaselWeb.close);
+      self.onmessage = function(e) { EaselWeb.receive(e.data); };
+    },
+
+    post: function(message, transfer) {
+      postMessage(message, transfer || []);
     },
 
     now: function() {
       return EaselWeb.manualClock ? EaselWeb.clock : performance.now();
     },
 
-    // Program pixels per device pixel: a whole number, so that the picture stays sharp.
-    scale: function() {
-      var canvas = EaselWeb.canvas;
-      var dpr = window.devicePixelRatio || 1;
-      var factor = Math.max(1, Math.round(dpr));
-      canvas.style.width = (canvas.width * factor / dpr) + 'px';
-      canvas.style.height = (canvas.height * factor / dpr) + 'px';
+    receive: function(message) {
+      var type = message['type'];
+      if (type === 'input') EaselWeb.input(message['events']);
+      else if (type === 'ping') EaselWeb.post({'type': 'pong'});
+      else if (type === 'idle') EaselWeb.idle().then(function() { EaselWeb.post({'type': 'done', 'id': message['id']}); });
+      else if (type === 'advance') {
+        EaselWeb.advance(message['ms']).then(function() { EaselWeb.post({'type': 'done', 'id': message['id']}); });
+      }
     },
 
-    position: function(e) {
-      var canvas = EaselWeb.canvas;
-      var r = canvas.getBoundingClientRect();
-      return [Math.floor((e.clientX - r.left) * canvas.width / r.width),
-              Math.floor((e.clientY - r.top) * canvas.height / r.height)];
-    },
-
-    listen: function(target, type, handler, options) {
-      target.addEventListener(type, handler, options);
-      EaselWeb.listeners.push([target, type, handler, options]);
-    },
-
-    start: function() {
-      var canvas = EaselWeb.canvas;
-      // Input goes to the program as the browser names it; sdl_web.cpp turns it into SDL's events.
-      var mouse = function(send, e) {
-        var at = EaselWeb.position(e);
-        send(at[0], at[1]);
-        EaselWeb.wake();
-      };
-      EaselWeb.listen(canvas, 'mousedown', function(e) {
-        e.preventDefault();
-        EaselWeb.pressed.add(e.button);
-        mouse(function(x, y) { _easel_web_button(1, e.button, x, y); }, e);
+    // A batch of the page's input reaches the program together, and it then runs until it waits
+    // again: as on the desktop, a close in the batch ends the stream ahead of the input before it.
+    input: function(events) {
+      if (!EaselWeb.started || EaselWeb.ended) return;
+      var closed = false;
+      events.forEach(function(e) {
+        var kind = e[0];
+        if (kind === 'motion') _easel_web_motion(e[1], e[2]);
+        else if (kind === 'button') _easel_web_button(e[1], e[2], e[3], e[4]);
+        else if (kind === 'wheel') _easel_web_wheel(e[1], e[2], e[3]);
+        else if (kind === 'key') {
+          var name = allocateUTF8(e[2]);
+          var code = allocateUTF8(e[3]);
+          _easel_web_key(e[1], name, code);
+          _free(name);
+          _free(code);
+        } else if (kind === 'quit') {
+          _easel_web_quit();
+          closed = true;
+        }
       });
-      EaselWeb.listen(window, 'mouseup', function(e) {
-        if (!EaselWeb.pressed.delete(e.button)) return;
-        mouse(function(x, y) { _easel_web_button(0, e.button, x, y); }, e);
-      });
-      // Motion over the canvas, and anywhere while a button pressed on it is held.
-      EaselWeb.listen(window, 'mousemove', function(e) {
-        if (e.target === canvas || EaselWeb.pressed.size > 0) mouse(_easel_web_motion, e);
-      });
-      EaselWeb.listen(canvas, 'wheel', function(e) {
-        e.preventDefault();
-        if (e.deltaY === 0) return;
-        mouse(function(x, y) { _easel_web_wheel(Math.sign(e.deltaY), x, y); }, e);
-      }, {passive: false});
-      EaselWeb.listen(canvas, 'contextmenu', function(e) { e.preventDefault(); });
-      var key = function(pressed, e) {
-        if (e.repeat || e.isComposing) return;
-        var name = allocateUTF8(e.key);
-        var code = allocateUTF8(e.code);
-        var use = _easel_web_key(pressed, name, code);
-        _free(name);
-        _free(code);
-        if (use === 0) return;
-        var leaveToBrowser = use === 2;
-        if (!e.ctrlKey && !e.metaKey && !leaveToBrowser) e.preventDefault();
-        EaselWeb.wake();
-      };
-      EaselWeb.listen(window, 'keydown', function(e) { key(1, e); });
-      EaselWeb.listen(window, 'keyup', function(e) { key(0, e); });
-      EaselWeb.listen(window, 'resize', function() { if (EaselWeb.image) EaselWeb.scale(); });
+      if (closed) EaselWeb.post({'type': 'closeTaken'});
+      EaselWeb.wake();
     },
 
-    stop: function() {
-      EaselWeb.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
-      EaselWeb.listeners = [];
-    },
-
-    // The program resumes once the page's current turn is over, so that input arriving together
-    // reaches it together, as the desktop takes everything that waits at once.
+    // The program resumes once this turn is over, so that everything that arrived in it is there.
     wake: function() {
       if (!EaselWeb.wakeUp || EaselWeb.waking) return;
       EaselWeb.waking = true;
@@ -164,52 +124,36 @@ mergeInto(LibraryManager.library, {
       EaselWeb.clock = target;
     },
 
-    // Like closing the program's window: its event stream ends.
-    close: function() {
-      if (EaselWeb.ended || !Module['calledRun']) return;
-      _easel_web_quit();
-      EaselWeb.wake();
-    },
-
     finish: function(status) {
+      if (EaselWeb.ended) return;
       EaselWeb.ended = true;
-      window['easel']['exitStatus'] = status;
-      var note = document.getElementById('status');
-      if (note) note.textContent = 'The program has ended (exit status ' + status + ').';
+      EaselWeb.post({'type': 'exit', 'status': status});
       EaselWeb.settle();
     },
   },
 
   easel_web_start__deps: ['$EaselWeb'],
-  easel_web_start: function() { EaselWeb.start(); },
+  easel_web_start: function() {
+    EaselWeb.started = true;
+    EaselWeb.post({'type': 'keys', 'table': UTF8ToString(_easel_web_named_keys())});
+  },
 
   easel_web_stop__deps: ['$EaselWeb'],
-  easel_web_stop: function() { EaselWeb.stop(); },
+  easel_web_stop: function() { EaselWeb.started = false; },
 
   easel_web_now__deps: ['$EaselWeb'],
   easel_web_now: function() { return EaselWeb.now(); },
 
   easel_web_show_canvas__deps: ['$EaselWeb'],
   easel_web_show_canvas: function(width, height) {
-    var canvas = EaselWeb.canvas;
-    canvas.width = width;
-    canvas.height = height;
-    EaselWeb.image = canvas.getContext('2d').createImageData(width, height);
-    EaselWeb.scale();
+    EaselWeb.post({'type': 'canvas', 'width': width, 'height': height});
   },
 
-  // 0x00RRGGBB words become opaque RGBA bytes.
+  // The page shows the latest picture it has; it turns the 0x00RRGGBB words into its colours.
   easel_web_present__deps: ['$EaselWeb'],
   easel_web_present: function(pixels, width, height) {
-    var image = EaselWeb.image;
-    if (!image || image.width !== width || image.height !== height) return;
-    var out = new Uint32Array(image.data.buffer);
-    var from = pixels >> 2;
-    for (var i = 0; i < out.length; ++i) {
-      var p = HEAPU32[from + i];
-      out[i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
-    }
-    EaselWeb.canvas.getContext('2d').putImageData(image, 0, 0);
+    var words = HEAPU32.slice(pixels >> 2, (pixels >> 2) + width * height);
+    EaselWeb.post({'type': 'frame', 'width': width, 'height': height, 'pixels': words.buffer}, [words.buffer]);
   },
 
   easel_web_sleep__deps: ['$EaselWeb', '$handleException'],
@@ -234,19 +178,14 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // The window's title becomes the page's heading and the tab's title.
+  easel_web_caption__deps: ['$EaselWeb'],
   easel_web_caption: function(title) {
-    var heading = document.getElementById('name');
-    document.title = UTF8ToString(title);
-    if (heading) heading.textContent = document.title;
+    EaselWeb.post({'type': 'caption', 'title': UTF8ToString(title)});
   },
 
+  easel_web_download__deps: ['$EaselWeb'],
   easel_web_download: function(name, bytes, length) {
-    var blob = new Blob([HEAPU8.slice(bytes, bytes + length)], {type: 'image/bmp'});
-    var link = document.createElement('a');
-    link.href = URL.createObjectURL(blob);
-    link.download = UTF8ToString(name);
-    link.click();
-    setTimeout(function() { URL.revokeObjectURL(link.href); }, 1000);
+    var copy = HEAPU8.slice(bytes, bytes + length);
+    EaselWeb.post({'type': 'download', 'name': UTF8ToString(name), 'bytes': copy.buffer}, [copy.buffer]);
   },
 });

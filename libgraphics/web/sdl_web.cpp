@@ -186,6 +186,9 @@ constexpr dom_name named_keys[] = {
 #include "keys.def"
 };
 
+// A function key keeps its browser action; the program takes every other key.
+key_use use_of(const web_key& k) { return k.sym >= SDLK_F1 && k.sym <= SDLK_F15 ? leave_to_browser : taken; }
+
 // A named key by its key (first) or its code; else a key that types one character of its own, on
 // the ASCII key of that character (lower case) where there is one.
 std::optional<web_key> key_of(const std::string& dom_key, const std::string& dom_code) {
@@ -204,7 +207,7 @@ std::optional<web_key> key_of(const std::string& dom_key, const std::string& dom
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// What the page calls: its input, and what a test asks about the timers.
+// What the page's side (easel_web.js) calls: input, and what a test asks about the timers.
 // ---------------------------------------------------------------------------------------------
 
 extern "C" {
@@ -227,8 +230,20 @@ EMSCRIPTEN_KEEPALIVE void easel_web_wheel(int direction, int x, int y) {
     push_button(false, button, x, y);
 }
 
-// A browser key by its KeyboardEvent key and code: not_a_key when the library never sees it,
-// leave_to_browser for a function key, whose browser action stays, and taken for every other one.
+// The named keys for the page, which decides at once whether a key press is kept from the
+// browser: one a line, "key<TAB>code<TAB>use" with use as easel_web_key gives it.
+EMSCRIPTEN_KEEPALIVE const char* easel_web_named_keys() {
+    static const std::string table = [] {
+        std::string lines;
+        for (const dom_name& n : named_keys)
+            lines += std::string(n.key) + '\t' + n.code + '\t' + std::to_string(use_of(n.is)) + '\n';
+        return lines;
+    }();
+    return table.c_str();
+}
+
+// A browser key by its KeyboardEvent key and code: not_a_key when the library never sees it, else
+// its use.
 EMSCRIPTEN_KEEPALIVE int easel_web_key(int pressed, const char* dom_key, const char* dom_code) {
     const std::optional<web_key> k = key_of(dom_key, dom_code);
     if (!k) return not_a_key;
@@ -237,7 +252,7 @@ EMSCRIPTEN_KEEPALIVE int easel_web_key(int pressed, const char* dom_key, const c
     event.key.state = pressed ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym = {k->sym, static_cast<Uint16>(pressed ? k->character : 0)};
     deliver(event);
-    return k->sym >= SDLK_F1 && k->sym <= SDLK_F15 ? leave_to_browser : taken;
+    return use_of(*k);
 }
 
 EMSCRIPTEN_KEEPALIVE void easel_web_quit() {

@@ -13,6 +13,8 @@
 // CHECK `held_input` holds keys and a button down in the probe page and reads what it reports held.
 // CHECK `rules` drives the rules page (web_rules.cpp): the event backlog, a close ahead of waiting
 // input, ticks after a busy second, reopened windows, a copy of gout, refused saves.
+// CHECK `endless_loop` puts the rules page's program in a loop that never reads events: the page
+// must answer, say so within a few seconds, and end the program when Close is pressed.
 // CHECK `grade_report` grades the worked example of --example DIR with --grade EASEL_GRADE and opens
 // the report as a teacher would: every picture of index.html loads and is labelled, the table sorts by
 // score, and the page asks for nothing but its own files.
@@ -361,6 +363,25 @@ async function rulesCheck(browser, base) {
   if (failures.length) throw new Failure(failures.join('\n'));
 }
 
+async function endlessLoopCheck(browser, base) {
+  const {page} = await openPage(browser, `${base}/test-pages/web_rules.html`);
+  await pressKey(page, 'l');
+  const asked = Date.now();
+  await page.evaluate(() => document.title);
+  const answered = Date.now() - asked;
+  if (answered > 2000) throw new Failure(`the page took ${answered} ms to answer a script`);
+  const noted = await page.waitForFunction(() => /not asked for input/.test(document.getElementById('status').textContent),
+                                           null, {timeout: 8000}).then(() => true, () => false);
+  if (!noted) throw new Failure('the page did not say that the program has stopped asking for input');
+  const closed = Date.now();
+  await page.click('#close');
+  await page.waitForFunction(() => window.easel.exitStatus !== null, null, {timeout: 3000})
+    .catch(() => { throw new Failure('Close did not end the program within 3 s'); });
+  const status = await page.evaluate(() => document.getElementById('status').textContent);
+  if (!/stopped/.test(status)) throw new Failure(`after Close the page says "${status}"`);
+  console.log(`the page answered in ${answered} ms; Close ended the program in ${Date.now() - closed} ms`);
+}
+
 // Grades a copy of the worked example into DIR/report; returns that folder.
 function gradedReport(opts, dir) {
   const example = path.join(dir, 'example');
@@ -410,7 +431,7 @@ async function main() {
   const opts = options(process.argv);
   const probe = path.join(opts['test-pages'] || '', 'web_probe.html');
   const rules = path.join(opts['test-pages'] || '', 'web_rules.html');
-  const pages = {input: probe, held_input: probe, rules, grade_report: opts.grade};
+  const pages = {input: probe, held_input: probe, rules, endless_loop: rules, grade_report: opts.grade};
   const page = pages[opts.check] || path.join(opts.site, `${opts.check}.html`);
   const missing = missingPrerequisite(opts, page);
   if (missing) {
@@ -422,7 +443,7 @@ async function main() {
   const mounts = {};
   if (opts.check === 'grade_report') {
     mounts['/report/'] = gradedReport(opts, scratchFolder('report'));
-  } else if (!['input', 'held_input', 'rules'].includes(opts.check)) {
+  } else if (!['input', 'held_input', 'rules', 'endless_loop'].includes(opts.check)) {
     script.commands = scriptCommands(opts, script.file);
     expected = expectedPictures(opts, opts.check, script.commands);
   }
@@ -440,6 +461,8 @@ async function main() {
       await heldCheck(browser, base);
     } else if (opts.check === 'rules') {
       await rulesCheck(browser, base);
+    } else if (opts.check === 'endless_loop') {
+      await endlessLoopCheck(browser, base);
     } else if (opts.check === 'grade_report') {
       await reportCheck(browser, base);
     } else {
