@@ -2,15 +2,16 @@
 """easel-play: a class playground. Students sign in with a browser, write their program, run it in the
 page and hand it in; the teacher sees the class and grades the hand-ins with easel-grade.
 
-    easel-play serve CLASS_DIR [--port N] [--bind ADDR] [--workers N]
+    easel-play serve CLASS_DIR [--port N] [--bind ADDR] [--workers N] [--sshlogin LOGINS] [--compile-seconds S]
+    easel-play compile [--compile-seconds S]   (what a server runs on another machine)
 
 docs/playground.md is the manual; play/README.md tells how it works.
 """
 
 import argparse
 import asyncio
+import base64
 import concurrent.futures
-import contextlib
 import csv
 import hashlib
 import hmac
@@ -18,10 +19,13 @@ import importlib.machinery
 import importlib.util
 import json
 import os
+import queue
 import re
 import secrets
+import shlex
 import shutil
 import sqlite3
+import subprocess
 import sys
 import tempfile
 import time
@@ -228,13 +232,21 @@ def enrol(store, class_dir):
 COMPILE_FLAGS = ["-std=c++17", "-O1", "-Wall", "-sASYNCIFY", "-sASYNCIFY_IMPORTS=['easel_web_sleep']",
                  "-sEXIT_RUNTIME=1", "-sALLOW_MEMORY_GROWTH=1", "-sMINIFY_HTML=0"]
 # em++ in the sandbox: Debian's acorn for its optimizer, no OpenSSL configuration (there is no /etc),
-# and the cache as it is: a library missing from it is an error, never a write.
-COMPILE_ENVIRONMENT = ["/usr/bin/env", "NODE_PATH=/usr/share/nodejs", "OPENSSL_CONF=/dev/null", "EM_FROZEN_CACHE=1"]
+# the cache as it is (a library missing from it is an error, never a write), and no sanity check of the
+# toolchain, which would start node and clang four times per compile to find what make play checked.
+COMPILE_ENVIRONMENT = ["/usr/bin/env", "NODE_PATH=/usr/share/nodejs", "OPENSSL_CONF=/dev/null", "EM_FROZEN_CACHE=1",
+                       "EMCC_SKIP_SANITY_CHECK=1"]
+# The shell in front of em++ notes the CPU time of the whole compile (every process the sandbox's own
+# process ids hide from this one's accounting) in a file beside the page.
+CPU_FILE = ".cpu-seconds"
+TIMED = ["/bin/sh", "-c", 'em++ "$@"; status=$?; times > %s; exit $status' % CPU_FILE, "em++"]
 PAGE_FILES = ("program.html", "program.js", "program.wasm")
+PIPE_MB = 8  # the most a compile's request to another machine takes: 16 files of 64 KB, JSON-escaped
+STATUSES = ("ok", "compile-error") + grade.LIMIT_STATUSES
 
 
 def compile_command():
-    return COMPILE_ENVIRONMENT + ["em++"] + COMPILE_FLAGS + [
+    return COMPILE_ENVIRONMENT + TIMED + COMPILE_FLAGS + [
         "-I" + INCLUDE_DIR, "--js-library=" + os.path.join(WEB_DIR, "easel_web.js"),
         "--shell-file=" + os.path.join(WEB_DIR, "shell.html")]
 
@@ -244,9 +256,38 @@ def diagnostics(log):
             for file, line, column, severity, message in DIAGNOSTIC.findall(log)]
 
 
+def outcome(status, seconds, log, cpu_seconds=0.0):
+    """What a compile tells: its status, wall and CPU seconds, the compiler's messages and where they point."""
+    return {"status": status, "seconds": seconds, "cpu_seconds": cpu_seconds, "log": log,
+            "diagnostics": diagnostics(log)}
+
+
+def cpu_seconds(box_fd):
+    """The children's user and system time that `times` noted, or 0 when the compile did not get that far."""
+    try:
+        fd = grade.open_regular(box_fd, CPU_FILE, 4096)
+    except OSError:
+        return 0.0
+    with os.fdopen(fd, encoding="ascii", errors="replace") as noted:
+        lines = noted.read().splitlines()
+    times = re.findall(r"(\d+)m([\d.]+)s", lines[1] if len(lines) > 1 else "")
+    return round(sum(int(minutes) * 60 + float(seconds) for minutes, seconds in times), 2)
+
+
+def copy_page(source_fd, page_dir):
+    """The page's files out of a folder a compile wrote: regular files only, never through a link."""
+    os.makedirs(page_dir)
+    for name in PAGE_FILES:
+        fd = grade.open_regular(source_fd, name, grade.SAVED_FILE_BYTES)
+        grade.copy_out(fd, os.path.join(page_dir, name), os.fstat(fd).st_size)
+
+
 def compile_program(files, page_dir, limits):
     """Compiles a student's files with em++ in easel-grade's sandbox, in a scratch folder that holds
-    those files alone; the page's files go into page_dir. Returns (status, seconds, log, diagnostics)."""
+    those files alone; the page's files go into page_dir. Returns the outcome."""
+    sources = sorted(name for name in files if name.endswith((".cpp", ".cc")))
+    if not sources:
+        return outcome("compile-error", 0.0, "There is no .cpp file to compile.\n")
     scratch = tempfile.mkdtemp(prefix="%s%d-play-" % (grade.LEFTOVER_PREFIX, os.getpid()))
     try:
         box = os.path.join(scratch, "box")
@@ -254,36 +295,170 @@ def compile_program(files, page_dir, limits):
         for name, content in files.items():
             with open(os.path.join(box, name), "w", encoding="utf-8") as out:
                 out.write(content)
-        sources = sorted(name for name in files if name.endswith((".cpp", ".cc")))
-        if not sources:
-            return "compile-error", 0.0, "There is no .cpp file to compile.\n", []
         log_path = os.path.join(scratch, "log.txt")
         grade.hand_over(box)
         # The sandbox shows the browser build's header, library and page files besides easel-grade's own.
-        command = grade.sandbox(box, limits, [INCLUDE_DIR, WEB_DIR, WEB_LIBRARY]) + compile_command() + sources + [WEB_LIBRARY, "-o", "program.html"]
+        command = (grade.sandbox(box, limits, [INCLUDE_DIR, WEB_DIR, WEB_LIBRARY]) + compile_command() + sources
+                   + [WEB_LIBRARY, "-o", "program.html"])
         status, limit_hit, seconds = grade.run_bounded(command, box, limits, log_path)
         log = COMPILER_FAILED.sub("", open(log_path, encoding="utf-8", errors="replace").read())
-        if limit_hit:
-            return limit_hit[0], seconds, log + "The compiler was stopped: %s.\n" % limit_hit[1], diagnostics(log)
-        if status != 0:
-            return "compile-error", seconds, log, diagnostics(log)
-        os.makedirs(page_dir)
         box_fd = os.open(box, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW)
         try:
-            for name in PAGE_FILES:
-                fd = grade.open_regular(box_fd, name, grade.SAVED_FILE_BYTES)
-                grade.copy_out(fd, os.path.join(page_dir, name), os.fstat(fd).st_size)
+            cpu = cpu_seconds(box_fd)
+            if limit_hit:
+                return outcome(limit_hit[0], seconds, log + "The compiler was stopped: %s.\n" % limit_hit[1], cpu)
+            if status != 0:
+                return outcome("compile-error", seconds, log, cpu)
+            copy_page(box_fd, page_dir)
         finally:
             os.close(box_fd)
-        return "ok", seconds, log, diagnostics(log)
+        return outcome("ok", seconds, log, cpu)
     finally:
         grade.remove_tree(scratch)
+
+
+# ---------------------------------------------------------------------------------------------- other machines
+
+def compile_slots(sshlogin, workers):
+    """One entry per compile that may run at once: None for this machine, a login for another. sshlogin
+    is GNU parallel's list (`N/login`, `:` this machine); an entry without N/ takes --workers here and
+    the number of its cores on another machine."""
+    if not sshlogin:
+        return [None] * workers
+    slots = []
+    for entry in (entry.strip() for entry in sshlogin.split(",")):
+        if not entry:
+            continue
+        count, _, login = entry.partition("/") if re.match(r"^\d+/", entry) else ("", "", entry)
+        login = None if login == ":" else login
+        slots += [login] * (int(count) if count else workers if login is None else remote_cores(login))
+    if not slots:
+        raise SystemExit("easel-play: --sshlogin %r names no machine" % sshlogin)
+    return slots
+
+
+class SshRoute:
+    """GNU parallel over ssh, the way easel-grade reaches its machines (PARALLEL_SSH names the ssh command),
+    with one connection per machine kept open between compiles (ssh's ControlMaster) in a folder of
+    this server's."""
+
+    def __init__(self):
+        self.sockets = tempfile.mkdtemp(prefix="%s%d-play-ssh-" % (grade.LEFTOVER_PREFIX, os.getpid()))
+        self.ssh = "%s -o ControlPath=%s/%%C" % (os.environ.get("PARALLEL_SSH", "ssh"), self.sockets)
+        # A connection idle for a minute closes; one in use stays.
+        self.environment = dict(os.environ, PARALLEL_SSH=self.ssh + " -o ControlMaster=auto -o ControlPersist=60")
+
+    def parallel(self, login, options, command, request=b"", timeout=None):
+        return subprocess.run(["parallel", "--will-cite", "--sshlogin", login] + options + command, input=request,
+                              env=self.environment, capture_output=True, timeout=timeout)
+
+    def close(self, logins):
+        """Closes the kept connections, which would otherwise outlive the server by a minute."""
+        for login in logins:
+            subprocess.run(shlex.split(self.ssh) + ["-O", "exit", login], capture_output=True, timeout=30, check=False)
+        grade.remove_tree(self.sockets)
+
+
+ssh_route = None  # made by serve when --sshlogin names another machine
+
+
+def remote_cores(login):
+    answer = ssh_route.parallel("1/" + login, ["--nonall"], ["nproc"], timeout=60)
+    if answer.returncode != 0 or not answer.stdout.strip().isdigit():
+        raise SystemExit("easel-play: %s does not answer over ssh (or has no nproc): %s"
+                         % (login, answer.stderr.decode(errors="replace").strip()))
+    return int(answer.stdout)
+
+
+class NoAnswer(Exception):
+    """Another machine gave no outcome of a compile."""
+
+
+def compile_remotely(login, files, page_dir, limits):
+    """Compiles on another machine in its sandbox: GNU parallel takes the student's files to `easel-play
+    compile` there over ssh and brings back the outcome with the page, one round trip on the kept
+    connection; the compile's work folder there is its own scratch folder, gone when it ends. Raises
+    NoAnswer when the machine gave no outcome."""
+    request = json.dumps({"files": files}, ensure_ascii=False).encode() + b"\n"  # one line: one block, one job
+    command = ["easel-play", "compile", "--compile-seconds", str(limits["wall"])]
+    try:
+        answer = ssh_route.parallel("1/" + login, ["--pipe", "--block", "%dM" % PIPE_MB], command, request,
+                                    timeout=limits["wall"] + 60)
+    except subprocess.TimeoutExpired:
+        raise NoAnswer("no answer within %d s" % (limits["wall"] + 60))
+    lines = answer.stdout.strip().splitlines()
+    failed = NoAnswer((answer.stderr.decode(errors="replace").strip().splitlines() or ["no outcome"])[-1])
+    try:
+        result = json.loads(lines[-1]) if lines else None
+        if not (isinstance(result, dict) and result.get("status") in STATUSES and isinstance(result.get("log"), str)
+                and all(isinstance(result.get(key), (int, float)) for key in ("seconds", "cpu_seconds"))):
+            raise failed
+        if result["status"] == "ok":
+            pages = {name: base64.b64decode(result["page"][name], validate=True) for name in PAGE_FILES}
+            os.makedirs(page_dir)
+            for name, content in pages.items():
+                with open(os.path.join(page_dir, name), "wb") as out:
+                    out.write(content)
+    except (ValueError, TypeError, KeyError):
+        raise failed
+    return outcome(result["status"], float(result["seconds"]), result["log"], float(result["cpu_seconds"]))
+
+
+def compile_for_another(args):
+    """`easel-play compile`, what a server runs on another machine: the student's files as JSON on standard
+    input ({"files": {name: text}}), the outcome with the page's files (base64) as one JSON line out."""
+    files = json.loads(sys.stdin.buffer.read(PIPE_MB << 20))["files"]
+    if len(files) > FILES_PER_STUDENT or not all(FILE_NAME.match(name) and isinstance(text, str)
+                                                 and len(text.encode()) <= FILE_BYTES for name, text in files.items()):
+        raise SystemExit("easel-play compile: at most %d files of a student's names and sizes" % FILES_PER_STUDENT)
+    scratch = tempfile.mkdtemp(prefix="%s%d-play-" % (grade.LEFTOVER_PREFIX, os.getpid()))
+    try:
+        page_dir = os.path.join(scratch, "page")
+        result = compile_program(files, page_dir, dict(grade.BUILD_LIMITS, wall=args.compile_seconds))
+        del result["diagnostics"]  # the server reads them from the log
+        if result["status"] == "ok":
+            result["page"] = {}
+            for name in PAGE_FILES:
+                with open(os.path.join(page_dir, name), "rb") as page:
+                    result["page"][name] = base64.b64encode(page.read()).decode()
+    finally:
+        grade.remove_tree(scratch)
+    sys.stdout.write(json.dumps(result) + "\n")
+    return 0
+
+
+class Compilers:
+    """The bounded pool of compile workers: one thread per slot, here or on another machine. Compiles beyond
+    the slots wait in the executor's queue, first come first served; each takes whichever slot is free."""
+
+    def __init__(self, slots, limits):
+        self.free = queue.SimpleQueue()
+        for slot in slots:
+            self.free.put(slot)
+        self.pool = concurrent.futures.ThreadPoolExecutor(max_workers=len(slots), thread_name_prefix="compile")
+        self.limits = limits
+
+    def submit(self, files, page_dir):
+        return asyncio.wrap_future(self.pool.submit(self.compile, files, page_dir))
+
+    def compile(self, files, page_dir):
+        login = self.free.get()
+        try:
+            if login is not None:
+                try:
+                    return compile_remotely(login, files, page_dir, self.limits)
+                except NoAnswer as reason:
+                    print("easel-play: %s did not compile (%s): compiling here" % (login, reason), file=sys.stderr,
+                          flush=True)
+            return compile_program(files, page_dir, self.limits)
+        finally:
+            self.free.put(login)
 
 
 # ---------------------------------------------------------------------------------------------- server
 
 class Playground:
-    def __init__(self, class_dir, workers, limits):
+    def __init__(self, class_dir, compilers, grade_options):
         self.class_dir = os.path.realpath(class_dir)
         self.store = Store(os.path.join(self.class_dir, "play.sqlite"))
         enrol(self.store, self.class_dir)
@@ -292,12 +467,10 @@ class Playground:
         self.staging = os.path.join(self.class_dir, "staging")
         for path in (self.runs_dir, self.submissions, self.staging):
             os.makedirs(path, exist_ok=True)
-        # A bounded pool: compiles beyond it wait in the executor's queue, first come first served.
-        self.pool = concurrent.futures.ThreadPoolExecutor(max_workers=workers, thread_name_prefix="compile")
-        self.limits = limits
+        self.compilers = compilers
+        self.grade_options = grade_options  # the machines Grade uses: those compiles use
         self.running = set()  # students with a run on its way
         self.grading = asyncio.Lock()
-        self.workers = workers
 
     # ------------------------------------------------------------------ who asks
 
@@ -396,15 +569,14 @@ class Playground:
             run_id = secrets.token_hex(16)
             self.store.start_run(run_id, name)
             page_dir = os.path.join(self.runs_dir, run_id)
-            status, seconds, log, found = await asyncio.get_running_loop().run_in_executor(
-                self.pool, compile_program, files, page_dir, self.limits)
-            self.store.end_run(run_id, status, seconds, found)
+            result = await self.compilers.submit(files, page_dir)
+            self.store.end_run(run_id, result["status"], result["seconds"], result["diagnostics"])
             for old in self.store.old_runs(name, RUNS_KEPT):
                 grade.remove_tree(os.path.join(self.runs_dir, old))
         finally:
             self.running.discard(name)
-        return web.json_response({"status": status, "seconds": round(seconds, 2), "log": log, "diagnostics": found,
-                                  "page": "/runs/%s/program.html" % run_id if status == "ok" else None})
+        return web.json_response(dict(result, seconds=round(result["seconds"], 2),
+                                      page="/runs/%s/program.html" % run_id if result["status"] == "ok" else None))
 
     async def run_file(self, request):
         """A run's page. It runs the student's program, so it gets an origin of its own (sandbox): it can
@@ -454,7 +626,7 @@ class Playground:
         tests, report = os.path.join(self.class_dir, "tests"), os.path.join(self.class_dir, "report")
         async with self.grading:
             process = await asyncio.create_subprocess_exec(
-                sys.executable, GRADE, "run", tests, self.submissions, report, "--jobs", str(self.workers),
+                sys.executable, GRADE, "run", tests, self.submissions, report, *self.grade_options,
                 stdout=asyncio.subprocess.PIPE, stderr=asyncio.subprocess.PIPE)
             out, err = await process.communicate()
         if process.returncode not in (0, 1):
@@ -523,12 +695,34 @@ def parse(argv):
     serve.add_argument("class_dir")
     serve.add_argument("--port", type=positive, default=8080)
     serve.add_argument("--bind", default="127.0.0.1", help="address to listen on (default 127.0.0.1, this machine only)")
-    serve.add_argument("--workers", type=positive, default=os.cpu_count() or 1, help="compiles at once")
-    serve.add_argument("--compile-seconds", type=positive, default=60, help="wall time of one compile")
+    serve.add_argument("--workers", type=positive, default=os.cpu_count() or 1, help="compiles at once on this machine")
+    serve.add_argument("--sshlogin", help="GNU parallel's --sshlogin: compile (and grade) on these machines too")
+    compiling = commands.add_parser("compile", help="compile a student's files for a server on another machine")
+    for command in (serve, compiling):
+        command.add_argument("--compile-seconds", type=positive, default=60, help="wall time of one compile")
     args = parser.parse_args(argv)
-    if not os.path.isdir(args.class_dir):
+    if args.command == "serve" and not os.path.isdir(args.class_dir):
         parser.error("%s: not a directory" % args.class_dir)
     return args
+
+
+def serve(args):
+    global ssh_route
+    limits = dict(grade.BUILD_LIMITS, wall=args.compile_seconds)
+    grade_options = ["--jobs", str(args.workers)]
+    if args.sshlogin:
+        ssh_route = SshRoute()
+        grade_options += ["--sshlogin", args.sshlogin]
+    try:
+        slots = compile_slots(args.sshlogin, args.workers)
+        playground = Playground(args.class_dir, Compilers(slots, limits), grade_options)
+        print("easel-play: serving %s on http://%s:%d/ with %d compile worker(s)"
+              % (playground.class_dir, args.bind, args.port, len(slots)), flush=True)
+        web.run_app(make_app(playground), host=args.bind, port=args.port, print=None, access_log=None)
+    finally:
+        if ssh_route:
+            ssh_route.close(grade.remote_logins(args.sshlogin))
+    return 0
 
 
 def main(argv):
@@ -538,11 +732,7 @@ def main(argv):
         raise SystemExit("easel-play: needs em++, bwrap and the library's browser build (make play): missing %s"
                          % " ".join(missing or ["em++ or bwrap"]))
     grade.sweep_leftovers()
-    limits = dict(grade.BUILD_LIMITS, wall=args.compile_seconds)
-    playground = Playground(args.class_dir, args.workers, limits)
-    print("easel-play: serving %s on http://%s:%d/" % (playground.class_dir, args.bind, args.port), flush=True)
-    web.run_app(make_app(playground), host=args.bind, port=args.port, print=None, access_log=None)
-    return 0
+    return {"serve": serve, "compile": compile_for_another}[args.command](args)
 
 
 if __name__ == "__main__":

@@ -2,13 +2,15 @@
 """easel-play's API against a server of the test's own on 127.0.0.1: play_test.py EASEL_PLAY [unittest options]
 
 Who may do what (secrets, forged sessions, other students' files, names that climb out), request limits,
-Run (its errors on their lines, a compile that cannot reach other files, one that runs away) and Hand in.
+Run (its errors on their lines, a compile that cannot reach other files, one that runs away) and Hand in;
+Run on another machine, an sshd of the test's own on 127.0.0.1 (as root, with openssh-server and rsync).
 Exits 77 when Debian's aiohttp, em++, bubblewrap or the library's browser build is missing.
 """
 
 import http.cookiejar
 import json
 import os
+import shutil
 import socket
 import subprocess
 import sys
@@ -20,6 +22,8 @@ import urllib.request
 
 SKIPPED = 77
 PLAY = sys.argv.pop(1)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "grade"))
+from grade_test import second_machine  # noqa: E402  the suite's second machine for --sshlogin
 
 
 def free_port():
@@ -57,40 +61,52 @@ class Client:
         return self.call("PUT", "/api/files/" + file, {"content": content})
 
 
+def serve(class_dir, roster, options, env=None):
+    """easel-play on class_dir with that roster at a free port: (process, its output file, base URL, secrets)."""
+    with open(os.path.join(class_dir, "roster.txt"), "w") as listed:
+        listed.write(roster)
+    port = free_port()
+    output = tempfile.TemporaryFile("w+")
+    server = subprocess.Popen(["/usr/bin/python3", PLAY, "serve", class_dir, "--port", str(port)] + options,
+                              stdout=output, stderr=subprocess.STDOUT, text=True, env=env)
+    base = "http://127.0.0.1:%d" % port
+    for _ in range(300):
+        if server.poll() is not None:
+            break
+        try:
+            urllib.request.urlopen(base + "/api/me", timeout=1)
+        except urllib.error.HTTPError:
+            break
+        except OSError:
+            time.sleep(0.1)
+    if server.poll() is not None:
+        output.seek(0)
+        print("SKIPPED: " + output.read().strip())
+        sys.exit(SKIPPED)
+    with open(os.path.join(class_dir, "secrets.txt")) as listed:
+        return server, output, base, dict(line.rstrip("\n").split("\t") for line in listed)
+
+
+ERROR_ON_LINE_3 = '#include "graphics.hpp"\nint main() {\n    int x = ;\n}\n'
+GOOD = '#include "graphics.hpp"\nusing namespace easel;\nint main() { gout.open(20, 20); }\n'
+
+
 class Playground(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.TemporaryDirectory(prefix="play-test-")
         cls.dir = cls.work.name
-        with open(os.path.join(cls.dir, "roster.txt"), "w") as roster:
-            roster.write("alice\nbob  # second row\n")
-        port = free_port()
-        cls.server = subprocess.Popen(["/usr/bin/python3", PLAY, "serve", cls.dir, "--port", str(port),
-                                       "--workers", "2", "--compile-seconds", "20"],
-                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-        cls.base = "http://127.0.0.1:%d" % port
-        for _ in range(100):
-            if cls.server.poll() is not None:
-                break
-            try:
-                urllib.request.urlopen(cls.base + "/api/me", timeout=1)
-            except urllib.error.HTTPError:
-                break
-            except OSError:
-                time.sleep(0.1)
-        if cls.server.poll() is not None:
-            print("SKIPPED: " + cls.server.stdout.read().strip())
-            sys.exit(SKIPPED)
-        with open(os.path.join(cls.dir, "secrets.txt")) as listed:
-            cls.secrets = secrets = dict(line.rstrip("\n").split("\t") for line in listed)
+        cls.server, cls.output, cls.base, cls.secrets = serve(cls.dir, "alice\nbob  # second row\n",
+                                                     ["--workers", "2", "--compile-seconds", "20"])
         cls.alice, cls.bob, cls.teacher = Client(cls.base), Client(cls.base), Client(cls.base)
         for name in ("alice", "bob", "teacher"):
-            assert getattr(cls, name).sign_in(name, secrets[name]) == 200
+            assert getattr(cls, name).sign_in(name, cls.secrets[name]) == 200
 
     @classmethod
     def tearDownClass(cls):
         cls.server.terminate()
-        cls.server.communicate()
+        cls.server.wait()
+        cls.output.close()
         cls.work.cleanup()
 
     def test_only_the_right_secret_or_session_acts_as_a_student(self):
@@ -130,7 +146,7 @@ class Playground(unittest.TestCase):
     def test_run_marks_errors_shows_the_page_and_stops_a_compile_that_runs_away(self):
         carol = Client(self.base)  # alice's own runs, on the files of this test only
         self.assertEqual(carol.sign_in("alice", self.secrets["alice"]), 200)
-        carol.save('#include "graphics.hpp"\nint main() {\n    int x = ;\n}\n')
+        carol.save(ERROR_ON_LINE_3)
         status, result, _ = carol.call("POST", "/api/run")
         self.assertEqual((status, result["status"]), (200, "compile-error"))
         self.assertEqual([(d["file"], d["line"]) for d in result["diagnostics"] if d["severity"] == "error"],
@@ -145,7 +161,7 @@ class Playground(unittest.TestCase):
         result = carol.call("POST", "/api/run")[1]
         self.assertIn(result["status"], ("wall-limit", "memory-limit", "output-limit"))
         # The server goes on serving, and a good program runs.
-        carol.save('#include "graphics.hpp"\nusing namespace easel;\nint main() { gout.open(20, 20); }\n')
+        carol.save(GOOD)
         status, result, _ = carol.call("POST", "/api/run")
         self.assertEqual(result["status"], "ok", result["log"])
         status, page, headers = carol.call("GET", result["page"])
@@ -162,6 +178,41 @@ class Playground(unittest.TestCase):
         rows = {row["name"]: row for row in self.teacher.call("GET", "/api/teacher/students")[1]["students"]}
         self.assertEqual(sorted(rows), ["alice", "bob"])
         self.assertIn("main.cpp", rows["alice"]["handed_in"]["files"])
+
+
+class RemoteCompile(unittest.TestCase):
+    def test_runs_compile_on_another_machine_through_the_ssh_route_of_grading(self):
+        missing = [tool for tool in ("/usr/sbin/sshd", "ssh", "rsync", "parallel") if not shutil.which(tool)]
+        if os.getuid() != 0 or missing:
+            self.skipTest("needs root and %s (Debian packages openssh-server, rsync, parallel)" % " ".join(missing))
+        with tempfile.TemporaryDirectory(prefix="play-remote-") as work:
+            prefix = os.path.join(work, "prefix")  # the other machine's installation, on its PATH
+            build_dir = os.path.dirname(os.path.dirname(os.path.realpath(PLAY)))
+            subprocess.run(["cmake", "--install", build_dir, "--prefix", prefix], check=True, capture_output=True)
+            class_dir = os.path.join(work, "class")
+            os.mkdir(class_dir)
+            with second_machine(work, prefix) as ssh:
+                server, output, base, secrets = serve(class_dir, "dana\n", ["--sshlogin", "1/grader"],
+                                                      dict(os.environ, PARALLEL_SSH=ssh))
+                try:
+                    dana = Client(base)
+                    dana.sign_in("dana", secrets["dana"])
+                    dana.save(ERROR_ON_LINE_3)
+                    result = dana.call("POST", "/api/run")[1]
+                    errors = [(d["file"], d["line"]) for d in result["diagnostics"] if d["severity"] == "error"]
+                    self.assertEqual(errors, [("main.cpp", 3)], result)
+                    dana.save(GOOD)
+                    result = dana.call("POST", "/api/run")[1]
+                    self.assertEqual(result["status"], "ok", result["log"])
+                    self.assertGreater(result["cpu_seconds"], 0)
+                    self.assertEqual(dana.call("GET", result["page"].replace(".html", ".wasm"))[2]["Content-Type"],
+                                     "application/wasm")
+                finally:
+                    server.terminate()
+                    server.wait()
+                with output:
+                    output.seek(0)
+                    self.assertNotIn("compiling here", output.read())  # none fell back to this machine
 
 
 if __name__ == "__main__":
