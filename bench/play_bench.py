@@ -3,9 +3,11 @@
 
 Starts easel-play on a class of its own on 127.0.0.1, signs in each client as a student of its own with a
 program of its own (the same square in another colour), then every client presses Run within SPREAD
-seconds (default 1), in turn. Prints each client's wait and compile time, the worst and median waits,
-and how far any answer overtook an earlier Run: with a first-come-first-served queue and N workers no
-answer overtakes more than N - 1 earlier ones.
+seconds (default 1), in turn. Prints each client's wait, compile time and the compile's CPU seconds; the
+worst and median waits and the total from the first Run to the last answer; how far any answer overtook
+an earlier Run (with a first-come-first-served queue and N workers no answer overtakes more than N - 1
+earlier ones); and the CPU seconds of all compiles over the workers, what the last answer waits on a
+machine that does nothing else, whatever the load was during the run.
 """
 
 import argparse
@@ -91,6 +93,7 @@ def main():
                 results[number] = (sent, time.monotonic(), answer)
 
             threads = [threading.Thread(target=press, args=(n,)) for n in range(args.clients)]
+            load = os.getloadavg()[0]
             for thread in threads:
                 thread.start()
             for thread in threads:
@@ -98,24 +101,28 @@ def main():
         finally:
             server.terminate()
             server.wait()
-    report(results, args)
+    report(results, args, load)
 
 
-def report(results, args):
+def report(results, args, load):
     by_answer = sorted(range(len(results)), key=lambda n: results[n][1])
     overtaken = max(max(0, sum(1 for earlier in range(n) if by_answer.index(earlier) > by_answer.index(n)))
                     for n in range(len(results)))
     waits = [answered - sent for sent, answered, _ in results]
-    print("client  sent(s)  waited(s)  compile(s)  status")
+    print("client  sent(s)  waited(s)  compile(s)  cpu(s)  status")
     first = results[0][0]
     for number, (sent, answered, answer) in enumerate(results):
-        print("%6d  %7.2f  %9.2f  %10.2f  %s" % (number, sent - first, answered - sent, answer["seconds"],
-                                                 answer["status"]))
-    compiles = [answer["seconds"] for _, _, answer in results]
-    print("%d clients within %.1f s, %d workers: all ok: %s; wait worst %.1f s, median %.1f s; compile median "
-          "%.1f s; most earlier Runs an answer overtook: %d (at most %d with a first-come-first-served queue)"
-          % (len(results), args.spread, args.workers, all(a["status"] == "ok" for _, _, a in results), max(waits),
-             statistics.median(waits), statistics.median(compiles), overtaken, args.workers - 1))
+        print("%6d  %7.2f  %9.2f  %10.2f  %6.2f  %s" % (number, sent - first, answered - sent, answer["seconds"],
+                                                        answer["cpu_seconds"], answer["status"]))
+    cpu = [answer["cpu_seconds"] for _, _, answer in results]
+    print("%d clients within %.1f s, %d workers, load %.1f at the start: all ok: %s" % (
+        len(results), args.spread, args.workers, load, all(a["status"] == "ok" for _, _, a in results)))
+    print("wait worst %.1f s, median %.1f s; total %.1f s from the first Run to the last answer" % (
+        max(waits), statistics.median(waits), max(answered for _, answered, _ in results) - first))
+    print("most earlier Runs an answer overtook: %d (at most %d with a first-come-first-served queue)"
+          % (overtaken, args.workers - 1))
+    print("CPU per compile median %.2f s; all compiles %.1f s of CPU: on a quiet machine the last answer "
+          "comes after about %.1f s" % (statistics.median(cpu), sum(cpu), sum(cpu) / min(args.workers, os.cpu_count())))
 
 
 if __name__ == "__main__":
