@@ -140,7 +140,8 @@ build: configure
 web: deps-web
 	@[ -z "$(WEB_TARGET)" ] || [ -d "programs/$(DEMO)" ] || { echo "There is no program programs/$(DEMO)."; exit 2; }
 	$(WEB_CONFIGURE)
-	@$(WEB_ENV) sh tools/build-keep-going.sh $(WEB_BUILD) $(JOBS) $(WEB_TARGET)
+	@$(WEB_ENV) sh tools/build-keep-going.sh $(WEB_BUILD) $(JOBS) $(WEB_TARGET); status=$$?; \
+	  cmake --build $(WEB_BUILD) --target easel_web_index >/dev/null && exit $$status
 	@echo "The pages are in $(WEB_SITE)/; serve that folder with any web server (docs/web.md)."
 
 test-web: CMAKE_FLAGS += -DEASEL_BUILD_TESTS=ON

@@ -1,9 +1,10 @@
 # Writes the index of the program pages:
 #   cmake -DPROGRAMS=<programs folder> -DNAMES=<name,name,...> -DGALLERY=<pictures folder>
 #         -DOUTPUT=<site>/index.html -P index.cmake
-# Every program named becomes a link to <name>.html, with its picture from the gallery where there
-# is one (copied beside the index), and the first sentence of the comment its main.cpp (or
-# CMakeLists.txt) opens with.
+# Every program named whose page <name>.html is in the site becomes a link to it, with its picture
+# from the gallery where there is one (copied beside the index), and the first sentence of the
+# comment its main.cpp (or CMakeLists.txt) opens with. Run after the pages are built, so that a
+# site of one page, or one where a program did not compile, links to no missing page.
 string(REPLACE "," ";" names "${NAMES}")
 get_filename_component(site ${OUTPUT} DIRECTORY)
 
@@ -28,6 +29,9 @@ endfunction()
 
 set(items "")
 foreach(name IN LISTS names)
+  if(NOT EXISTS ${site}/${name}.html)
+    continue()
+  endif()
   set(source ${PROGRAMS}/${name}/main.cpp)
   if(NOT EXISTS ${source})
     set(source ${PROGRAMS}/${name}/CMakeLists.txt)
@@ -44,7 +48,7 @@ foreach(name IN LISTS names)
   string(APPEND items "<li><a href=\"${name}.html\">${picture}<strong>${name}</strong></a> ${description}</li>\n")
 endforeach()
 if(items STREQUAL "")
-  message(FATAL_ERROR "${PROGRAMS} holds no programs to make the index from")
+  set(items "<li>No program's page has been built yet.</li>\n")
 endif()
 file(WRITE ${OUTPUT} "<!doctype html>
 <html lang=\"en\">
