@@ -19,7 +19,7 @@ void platform::watch_display() {}
 
 bool platform::display_lost() { return false; }
 
-// A page's input goes straight into SDL's queue.
+// A page's input passes the event filter as it arrives: there is nothing to pump.
 void platform::pump_window_input() {}
 
 // The page's SDL layer keeps no error text.
