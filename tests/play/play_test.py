@@ -160,6 +160,9 @@ class Playground(unittest.TestCase):
                    + "int x;\nint y = X40 0;\n")
         result = carol.call("POST", "/api/run")[1]
         self.assertIn(result["status"], ("wall-limit", "memory-limit", "output-limit"))
+        # The library's precompiled header speeds up a file that includes it first, and no other one.
+        carol.save("int main() { easel::gout.open(20, 20); }\n")
+        self.assertEqual(carol.call("POST", "/api/run")[1]["status"], "compile-error")
         # The server goes on serving, and a good program runs.
         carol.save(GOOD)
         status, result, _ = carol.call("POST", "/api/run")
