@@ -104,7 +104,9 @@ async function student(browser, base, dir, opts) {
   await runProgram(page, 'Running');
   const frame = await (await page.$('#program')).contentFrame();
   await frame.waitForURL(/\/runs\/[0-9a-f]+\/program\.html$/);
-  await frame.waitForFunction(() => document.getElementById('canvas').width === 200, null, {timeout: 30000});
+  // The program runs in the page's worker: idle() answers once it waits for input, its picture shown.
+  await frame.waitForFunction(() => window.easel && window.easel.idle, null, {timeout: 30000});
+  await frame.evaluate(() => window.easel.idle());
   const pixel = await frame.evaluate(() => [...document.getElementById('canvas').getContext('2d')
       .getImageData(95, 95, 1, 1).data.slice(0, 3)]);
   if (pixel.join() !== '255,0,0') throw new Failure(`the canvas shows ${pixel} inside the square, not red`);
