@@ -479,7 +479,7 @@ class Compilers:
     def __init__(self, slots, limits, header):
         self.header = header
         self.free = queue.SimpleQueue()
-        for slot in slots:
+        for slot in sorted(slots, key=lambda login: login is not None):  # this machine's first: no ssh on the way
             self.free.put(slot)
         self.pool = concurrent.futures.ThreadPoolExecutor(max_workers=len(slots), thread_name_prefix="compile")
         self.limits = limits
