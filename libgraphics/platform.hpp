@@ -1,6 +1,6 @@
 // What differs between the platforms the library runs on, behind one interface: desktop/ (POSIX:
-// stop signals, the X display, files replaced atomically) and web/ (a page) each implement it, and
-// the build picks one. Private.
+// stop signals, the X display, files replaced atomically), windows/ (with the desktop's window part)
+// and web/ (a page) each implement it, and the build picks one. Private.
 #pragma once
 
 #include <optional>

@@ -1,8 +1,9 @@
 #!/bin/sh
-# The Windows build, checked from Linux: MinGW-w64 compiles every program (the demos, the examples,
-# the tutorial's steps, the tools), and with them the library's header, the picture module and the
-# font generator, against the SDL 1.2 headers, warnings as errors. Nothing is linked: Debian has no
-# SDL for Windows, so linking and running are left to MSYS2 itself.
+# The Windows build, checked from Linux: MinGW-w64 compiles the library (its portable sources, the
+# desktop's window part and the Windows platform sources), every program (the demos, the examples,
+# the tutorial's steps, the tools), the picture module and the font generator, against the SDL 1.2
+# headers, warnings as errors. Nothing is linked: Debian has no SDL for Windows, so linking and
+# running are left to MSYS2 itself.
 # Usage: check.sh SOURCE_DIR GENERATED_DIR (the library's generated glyph table)
 set -eu
 source=$1
@@ -27,7 +28,8 @@ flags="$flags -I$source/libgraphics -I$generated -I$source/imagefile -I$scratch"
 
 checked=0
 failed=""
-for file in "$source"/libgraphics/fontgen.cpp "$source"/imagefile/*.cpp "$source"/programs/*/main.cpp \
+for file in "$source"/libgraphics/*.cpp "$source"/libgraphics/desktop/window.cpp "$source"/libgraphics/windows/*.cpp \
+            "$source"/imagefile/*.cpp "$source"/programs/*/main.cpp \
             "$source"/docs/examples/*/main.cpp "$source"/docs/tutorial/*/main.cpp "$source"/tools/*.cpp \
             "$source"/tools/new-program/main.cpp; do
   [ -f "$file" ] || continue
