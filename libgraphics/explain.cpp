@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform.hpp"
+
 namespace easel::explain {
 namespace {
 
@@ -31,11 +33,8 @@ const char* kind_name(kind k) {
 bool on() {
     static const bool asked = [] {
         const char* value = std::getenv("EASEL_EXPLAIN");
-#ifdef __EMSCRIPTEN__
-        return value == nullptr || std::strcmp(value, "0") != 0;
-#else
-        return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
-#endif
+        if (value == nullptr || *value == '\0') return platform::explains_unasked();
+        return std::strcmp(value, "0") != 0;
     }();
     return asked;
 }

@@ -33,6 +33,10 @@ std::string sdl_error();
 // otherwise the display asked for (" at DISPLAY=:5") or "", to name in the explanation.
 std::optional<std::string> unasked_screenless_driver();
 
+// Whether the library explains its silent refusals when EASEL_EXPLAIN is unset or empty: in a page
+// it does, as nobody starts a page with a variable set; a program on a desktop stays quiet.
+bool explains_unasked();
+
 // Writes the surface to file through internal::write_picture, or says in why what went wrong. On
 // the desktop a file that was there is replaced only by a complete picture, and left as it was on
 // failure; in a page the file is a download.

@@ -1,5 +1,5 @@
 // What every desktop's SDL has and a page's lacks: an event pump, error texts and a choice of video
-// drivers. Shared by the desktop and Windows.
+// drivers; and explanations only when asked for. Shared by the desktop and Windows.
 #include <SDL.h>
 
 #include <cstdlib>
@@ -28,5 +28,7 @@ std::optional<std::string> platform::unasked_screenless_driver() {
     const char* display = std::getenv("DISPLAY");
     return display && *display ? std::string(" at DISPLAY=") + display : std::string();
 }
+
+bool platform::explains_unasked() { return false; }
 
 }  // namespace easel

@@ -28,6 +28,8 @@ std::string platform::sdl_error() { return {}; }
 // The page is the screen.
 std::optional<std::string> platform::unasked_screenless_driver() { return std::nullopt; }
 
+bool platform::explains_unasked() { return true; }
+
 // In a page the file is a download, and there is no old file to keep.
 bool platform::save(SDL_Surface* surface, const std::string& file, std::string& why) {
     if (internal::write_picture(surface, SDL_RWFromFile(file.c_str(), "wb"), file)) return true;
