@@ -1,4 +1,4 @@
-// easel-replay [--timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]
+// easel-replay [--timeout SECONDS] [--wall-timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]
 // easel-replay --words SCRIPT
 //
 // Runs PROGRAM without a display, feeding it the input SCRIPT describes on a virtual clock, and writes
@@ -27,10 +27,12 @@ using namespace easel::replay;
 using easel::image::picture;
 
 constexpr const char* usage =
-    "usage: easel-replay [--timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE] SCRIPT -- PROGRAM [ARGS...]\n"
+    "usage: easel-replay [--timeout SECONDS] [--wall-timeout SECONDS] [--cgroup DIR] [--out DIR] [--result FILE]\n"
+    "                    SCRIPT -- PROGRAM [ARGS...]\n"
     "Runs PROGRAM headless with the input SCRIPT describes; see docs/replay.md.\n"
     "  --timeout SECONDS  how much CPU time the program may take to ask for its next event (default 10);\n"
-    "                     on the clock, five times that\n"
+    "                     on the clock, five times that unless --wall-timeout says otherwise\n"
+    "  --wall-timeout SECONDS  how long on the clock, for a program that waits for what never comes\n"
     "  --cgroup DIR       a control group holding only PROGRAM and easel-replay, to read PROGRAM's CPU time\n"
     "  --out DIR          where a failed expect leaves its .actual.png and .diff.png (default: here)\n"
     "  --result FILE      where the outcome is written as one JSON object, whatever the program prints\n"
@@ -43,6 +45,7 @@ constexpr double longest_limit_seconds = 24 * 3600;
 
 struct options {
     std::chrono::milliseconds limit = default_limit;
+    std::optional<std::chrono::milliseconds> wall_limit;
     std::string control_group;
     std::string out = ".";
     std::string result;
@@ -65,6 +68,9 @@ std::optional<options> parse_arguments(int argc, char** argv) {
             const auto limit = parse_seconds(argv[next + 1]);
             if (!limit) return std::nullopt;
             parsed.limit = *limit;
+        } else if (std::strcmp(argv[next], "--wall-timeout") == 0) {
+            parsed.wall_limit = parse_seconds(argv[next + 1]);
+            if (!parsed.wall_limit) return std::nullopt;
         } else if (std::strcmp(argv[next], "--cgroup") == 0) {
             parsed.control_group = argv[next + 1];
             if (parsed.control_group.empty()) return std::nullopt;
@@ -248,7 +254,7 @@ public:
     script_player(const options& opts, std::vector<step> steps) : opts_(opts), steps_(std::move(steps)) {}
 
     run_result run(const std::string& hook) {
-        replayed_program program(hook, opts_.command, {opts_.limit, opts_.limit * wall_per_cpu}, opts_.control_group);
+        replayed_program program(hook, opts_.command, {opts_.limit, wall_limit()}, opts_.control_group);
         for (const step& s : steps_) {
             if (!ended_) {
                 const replayed_program::asking answer = program.await_request();
@@ -290,10 +296,11 @@ private:
         say(opts_.script + ":" + std::to_string(s.line) + ": " + message);
     }
 
+    std::chrono::milliseconds wall_limit() const { return opts_.wall_limit.value_or(opts_.limit * wall_per_cpu); }
+
     std::string limit_text() const {
         std::ostringstream text;
-        text << opts_.limit.count() / 1000.0 << " s of CPU time (" << opts_.limit.count() * wall_per_cpu / 1000.0
-             << " s on the clock)";
+        text << opts_.limit.count() / 1000.0 << " s of CPU time (" << wall_limit().count() / 1000.0 << " s on the clock)";
         return text.str();
     }
 

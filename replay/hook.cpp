@@ -42,6 +42,13 @@ int real_flip(SDL_Surface* surface) {
     return flip(surface);
 }
 
+// Looked up, not linked: the hook is preloaded into every process on the way to the program (a sandbox,
+// a launcher), and loading SDL into each of them would cost more than the program's own start.
+SDL_Surface* video_surface() {
+    static const auto get = next_definition<SDL_Surface*(SDLCALL*)()>("SDL_GetVideoSurface");
+    return get();
+}
+
 struct virtual_timer {
     std::uintptr_t serial;  // also the SDL_TimerID handed out; never reused
     std::uint64_t due;
@@ -145,7 +152,7 @@ bool send_picture(const picture_header& header, const std::vector<std::uint32_t>
 // The last flipped picture, or black at the window's size when nothing has been flipped in this video mode.
 bool send_shown_picture() {
     const shown_picture& shown = state().shown;
-    const SDL_Surface* screen = SDL_GetVideoSurface();
+    const SDL_Surface* screen = video_surface();
     picture_header header{0, 0};
     if (screen != nullptr) header = {static_cast<std::uint32_t>(screen->w), static_cast<std::uint32_t>(screen->h)};
     const bool flipped = header.width == shown.width && header.height == shown.height;
@@ -188,7 +195,7 @@ int next_event(SDL_Event* event) {
         if (real_poll_event(event)) return 1;
         if (fire_next_due_timer()) continue;
         s.clock = s.target;
-        if (SDL_GetVideoSurface() == nullptr && s.timers.empty()) {
+        if (video_surface() == nullptr && s.timers.empty()) {
             const request nothing = request::waits_for_nothing;
             send_all(driver_socket(), &nothing, sizeof nothing);
             return deliver_quit(event);
@@ -239,6 +246,6 @@ extern "C" DECLSPEC SDL_bool SDLCALL SDL_RemoveTimer(SDL_TimerID id) {
 
 extern "C" DECLSPEC int SDLCALL SDL_Flip(SDL_Surface* screen) {
     const int result = real_flip(screen);
-    if (result == 0 && screen != nullptr && screen == SDL_GetVideoSurface()) remember_shown(screen);
+    if (result == 0 && screen != nullptr && screen == video_surface()) remember_shown(screen);
     return result;
 }

@@ -99,6 +99,11 @@ TEST(ReplayPrograms, AProgramThatStopsReadingEventsIsStoppedAtTheLimit) {
               std::string::npos)
         << result.errors;
     EXPECT_LT(took, std::chrono::seconds(5));
+
+    // A wait on the clock of its own: the sleeping probe uses no CPU time, so only the clock stops it.
+    const auto walled = session.run("key h\nmove 1 1\n", 0.1, {"--wall-timeout", "1.2"});
+    EXPECT_EQ(walled.status, exit_status::too_slow);
+    EXPECT_NE(walled.errors.find("within 0.1 s of CPU time (1.2 s on the clock)"), std::string::npos) << walled.errors;
 }
 
 TEST(ReplayPrograms, ACrashIsReportedWithItsSignal) {
