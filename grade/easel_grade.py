@@ -7,13 +7,12 @@
 docs/grading.md is the manual; grade/README.md tells how it works.
 """
 
-import argparse
 import contextlib
 import csv
 import functools
 import glob
-import html
 import json
+import marshal
 import os
 import resource
 import select
@@ -24,7 +23,7 @@ import subprocess
 import sys
 import tempfile
 import time
-import urllib.parse
+import types
 
 
 def beside_me(path):
@@ -50,7 +49,12 @@ SCRATCH_SIZE = 256 * MB
 TAKEN = {"depth": 16, "entries": 1000, "bytes": 64 * MB}
 SAVED_FILE_BYTES = 64 * MB
 LONGEST_TIMEOUT = 24 * 3600
-DEFAULT_TIMEOUT = 1  # seconds of CPU time: plenty for an event, little for a program that never asks again
+# Seconds of CPU time a program may take for an event: ten times what the heaviest demo needs on a busy
+# machine, a quarter of a second for a program that never asks again (docs/grading.md).
+DEFAULT_TIMEOUT = 0.25
+# On the clock, a run may wait this long (or five times --timeout, if longer) for a program that uses no
+# CPU time, waiting for something that never comes: a busy machine starves no correct program that long.
+SHORTEST_WALL_TIMEOUT = 5
 PROGRAM = "program"
 SOURCE_SUFFIXES = (".cpp", ".cc")
 MARK = ".easel-grade"  # in an OUT_DIR easel-grade made
@@ -425,6 +429,18 @@ class control_group:
                 continue
         return 0
 
+    def cpu_seconds(self):
+        """The CPU time every process of the group has used, or None without CPU accounting."""
+        path = self.cpu_accounting()
+        if path is None:
+            return None
+        try:
+            if os.path.exists(os.path.join(path, "cpuacct.usage")):
+                return int(open(os.path.join(path, "cpuacct.usage")).read()) / 1e9
+        except (OSError, ValueError):
+            return None
+        return self.counter("cpu.stat", "usage_usec") / 1e6
+
     def cpu_accounting(self):
         """The group whose CPU time easel-replay reads (--cgroup), or None."""
         for path in self.dirs:
@@ -523,10 +539,11 @@ def set_limits(limits, group):
     return in_child
 
 
-def run_bounded(command, cwd, limits, output_path):
+def run_bounded(command, cwd, limits, output_path, usage=None):
     """Runs a command under the limits; keeps the start of its output. Returns (status, own limit hit, seconds).
     Whatever happens, even an interruption, nothing it started is left running and its groups are gone.
-    A command may be a function of the directory of its group's CPU accounting (or None)."""
+    A command may be a function of the directory of its group's CPU accounting (or None). A dict given as
+    usage gets the CPU seconds its processes used ("cpu", None where nothing counts them)."""
     group = control_group(limits)
     if callable(command):
         command = command(group.cpu_accounting())
@@ -549,6 +566,8 @@ def run_bounded(command, cwd, limits, output_path):
         if process is not None and process.poll() is None:
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
+        if usage is not None:
+            usage["cpu"] = group.cpu_seconds()
         group.remove()
     with open(output_path, "wb") as output:
         output.write(kept)
@@ -591,6 +610,12 @@ STUDENT_FLAGS = ["-std=c++17", "-O2", "-Wall", "-pipe"]
 
 
 @functools.lru_cache(maxsize=None)
+def link_flags():
+    """gold links a program in a fifth of the default linker's time, the same program; used where installed."""
+    return ("-fuse-ld=gold",) if shutil.which("ld.gold") else ()
+
+
+@functools.lru_cache(maxsize=None)
 def sdl_flags(parts=("--cflags", "--libs")):
     for command in (["sdl-config", *parts], ["pkg-config", *parts, "sdl"]):
         try:
@@ -612,10 +637,11 @@ def build(build_dir, result_dir, header_cache=None):
     is a file's first include, and reads the header itself everywhere else."""
     cached = [header_cache] if header_cache else []
     compiler = (["g++"] + STUDENT_FLAGS + ["-I" + path for path in cached + INCLUDE_DIRS]
-                + sources_in(build_dir) + [LIBRARY] + list(sdl_flags()) + ["-o", PROGRAM])
+                + sources_in(build_dir) + [LIBRARY] + list(sdl_flags()) + list(link_flags()) + ["-o", PROGRAM])
     hand_over(build_dir)
+    usage = {}
     status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, cached) + compiler, build_dir,
-                                             BUILD_LIMITS, os.path.join(result_dir, "build.txt"))
+                                             BUILD_LIMITS, os.path.join(result_dir, "build.txt"), usage)
     if limit_hit:
         grade, reason = limit_hit
         grade, reason = "build-" + grade, "build: " + reason
@@ -623,7 +649,11 @@ def build(build_dir, result_dir, header_cache=None):
         grade, reason = "build-failed", "does not compile"
     else:
         grade, reason = "built", ""
-    return {"status": grade, "reason": reason, "seconds": round(seconds, 3)}
+    return {"status": grade, "reason": reason, "seconds": round(seconds, 3), "cpu_seconds": rounded(usage["cpu"])}
+
+
+def rounded(cpu_seconds):
+    return None if cpu_seconds is None else round(cpu_seconds, 3)
 
 
 def replay_grade(result):
@@ -662,7 +692,8 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
     output_path, result_path = os.path.join(result_dir, "output.txt"), os.path.join(result_dir, "result.json")
     # easel-replay runs in the program's directory, where a saved file is looked for.
     command = replay_command(timeout, ["--out", result_dir, "--result", result_path, graded_script], run_dir)
-    status, limit_hit, seconds = run_bounded(command, run_dir, RUN_LIMITS, output_path)
+    usage = {}
+    status, limit_hit, seconds = run_bounded(command, run_dir, RUN_LIMITS, output_path, usage)
     # The staged pictures' and the job's directories mean nothing to the reader: messages name files plainly.
     with open(output_path, "rb") as kept:
         output = kept.read()
@@ -679,14 +710,19 @@ def run_script(script, run_dir, result_dir, expected_dir, timeout):
                      or (replay_grade(result) if result else ("replay-failed", "easel-replay gave no result")))
     return {"script": stem(script), "status": grade, "reason": reason,
             "pixels": (result["differing_pixels"] or "") if grade == "differs" and result else "",
-            "seconds": round(seconds, 3)}
+            "seconds": round(seconds, 3), "cpu_seconds": rounded(usage["cpu"])}
+
+
+def wall_timeout(timeout):
+    return min(max(5 * timeout, SHORTEST_WALL_TIMEOUT), LONGEST_TIMEOUT)
 
 
 def replay_command(timeout, arguments, run_dir):
     """easel-replay on the built program in the sandbox, as a function of the run's CPU accounting group."""
     def command(cpu_group):
         group = ["--cgroup", cpu_group] if cpu_group else []
-        return ([REPLAY, "--timeout", str(timeout)] + group + arguments + ["--"] + sandbox(run_dir, RUN_LIMITS)
+        return ([REPLAY, "--timeout", str(timeout), "--wall-timeout", str(wall_timeout(timeout))] + group + arguments
+                + ["--"] + sandbox(run_dir, RUN_LIMITS)
                 + ["./" + PROGRAM])
     return command
 
@@ -886,12 +922,12 @@ def submission_folders(submissions_dir):
 
 
 def prepare(args, folders, work):
-    """Copies the tests and the submission folders into work, within the limits. Returns the records of
-    every folder (those not to grade already final) and the job number of each one to grade."""
+    """Copies the tests and the submission folders (as work/taken/N) into work, within the limits. Returns
+    the records of every folder (those not to grade already final) and the number of each one to grade."""
     for warning in take_tree(args.tests_dir, os.path.join(work, "tests")):
         say("the tests directory: " + warning)
-    os.mkdir(os.path.join(work, "jobs"))
-    os.mkdir(os.path.join(work, "job-results"))
+    for directory in ("taken", "jobs", "job-results"):
+        os.mkdir(os.path.join(work, directory))
     records, jobs = [], {}
     for index, (name, refused) in enumerate(folders, 1):
         record = {"submission": name, "warnings": [], "scripts": [],
@@ -900,13 +936,33 @@ def prepare(args, folders, work):
         if refused:
             continue
         number = str(index)
-        record["warnings"] = take_tree(os.path.join(args.submissions_dir, name), os.path.join(work, "jobs", number))
-        if not sources_in(os.path.join(work, "jobs", number)):
+        record["warnings"] = take_tree(os.path.join(args.submissions_dir, name), os.path.join(work, "taken", number))
+        if not sources_in(os.path.join(work, "taken", number)):
             record["build"]["reason"] = "nothing to build: no .cpp or .cc file" + (
                 " (some were left out)" if record["warnings"] else "")
             continue
         jobs[number] = record
     return records, jobs
+
+
+def batch_size(count, slots):
+    """Submissions per job: several spare each the start of a job (Python, GNU parallel's and ssh's share),
+    as long as every job slot still gets eight jobs or more, to even the slots out; at most four, so that
+    the last job is short."""
+    return max(1, min(4, count // (8 * slots)))
+
+
+def batched(work, numbers, size):
+    """Puts the submissions taken (work/taken/N) into the folders of jobs of `size` each (work/jobs/B/N).
+    Returns the job folders' names and the place of each submission ("B/N")."""
+    places = {}
+    for start in range(0, len(numbers), size):
+        batch = str(start // size + 1)
+        os.mkdir(os.path.join(work, "jobs", batch))
+        for number in numbers[start:start + size]:
+            os.rename(os.path.join(work, "taken", number), os.path.join(work, "jobs", batch, number))
+            places[number] = os.path.join(batch, number)
+    return sorted({place.split("/")[0] for place in places.values()}, key=int), places
 
 
 def run(args):
@@ -933,10 +989,12 @@ def run(args):
     os.mkdir(work)
     try:
         records, jobs = prepare(args, folders, work)
-        distribute(sorted(jobs, key=int), work, args, precompiled_header(work) if jobs else None)
+        slots = args.jobs * len((args.sshlogin or ":").split(","))
+        batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots))
+        distribute(batches, work, args, precompiled_header(work) if jobs else None)
         for number, record in jobs.items():
-            record.update(job_result(work, number))
-        name_by_folder(work, records, jobs)
+            record.update(job_result(work, places[number]))
+        name_by_folder(work, records, {places[number]: record for number, record in jobs.items()})
         write_csv(records, scripts_of(os.path.join(work, "tests")), os.path.join(work, "results.csv"))
         write_scores(records, scripts_of(os.path.join(work, "tests")), os.path.join(work, "scores.csv"))
         write_html(records, work)
@@ -959,17 +1017,18 @@ def sweep_report_leftovers(out):
 
 
 def name_by_folder(work, records, jobs):
-    """Jobs ran under numbers; the report shows each submission under its own folder's name."""
+    """Jobs ran under numbers (jobs maps each place, B/N, to its record); the report shows each submission
+    under its own folder's name."""
     os.mkdir(os.path.join(work, "submissions"))
     os.mkdir(os.path.join(work, "results"))
-    numbers = {id(record): number for number, record in jobs.items()}
+    places = {id(record): place for place, record in jobs.items()}
     for record in records:
-        number = numbers.get(id(record))
-        if number is None:
+        place = places.get(id(record))
+        if place is None:
             continue
-        os.rename(os.path.join(work, "jobs", number), os.path.join(work, "submissions", record["submission"]))
-        if os.path.isdir(os.path.join(work, "job-results", number)):
-            os.rename(os.path.join(work, "job-results", number), os.path.join(work, "results", record["submission"]))
+        os.rename(os.path.join(work, "jobs", place), os.path.join(work, "submissions", record["submission"]))
+        if os.path.isdir(os.path.join(work, "job-results", place)):
+            os.rename(os.path.join(work, "job-results", place), os.path.join(work, "results", record["submission"]))
 
 
 @contextlib.contextmanager
@@ -1016,17 +1075,22 @@ def distribute(numbers, work, args, header_cache):
     (in the login's home) no copy of another run is ever met; those copies are removed at the end."""
     paths = [os.path.join(os.path.basename(work), part) for part in ("tests", "jobs/{}", "job-results/{}")]
     cache = [os.path.join(os.path.basename(work), os.path.basename(header_cache))] if header_cache else []
+    # Here a job runs this very tool, wherever it lies, compiled once for all; on another machine, the
+    # easel-grade on its PATH.
+    here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__),
+                EASEL_GRADE_START=COMPILED_START, EASEL_GRADE_CODE=compiled_self(work))
     options = ["--jobs", str(args.jobs)]
     if args.sshlogin:
+        here.update(ssh_command(work))
         options += ["--sshlogin", args.sshlogin, "--controlmaster", "--transferfile", paths[1],
-                    "--return", paths[2], "--cleanup"]
+                    "--return", paths[2]]
         for base in [paths[0]] + cache:
             options += ["--basefile", base]
-    # Here a job runs this very tool, wherever it lies; on another machine, the easel-grade on its PATH.
-    here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__))
     if private_mounts_possible():
         here.update(EASEL_GRADE_UNSHARE=" ".join(PRIVATE_MOUNTS), EASEL_GRADE_PRIVATE_MOUNTS="1")
-    job = (['$EASEL_GRADE_UNSHARE ${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
+    # Python's -S: a job needs no site packages, whose start-up may cost more than the job's own Python.
+    job = (['$EASEL_GRADE_UNSHARE ${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON" -S -c "$EASEL_GRADE_START" '
+            '"$EASEL_GRADE_CODE"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
             "--timeout", str(args.timeout)] + ["--header-cache=" + path for path in cache] + paths)
     command = ["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
     with tempfile.TemporaryFile() as listed:
@@ -1036,6 +1100,34 @@ def distribute(numbers, work, args, header_cache):
             run_to_end(command, cwd=os.path.dirname(work), stdin=listed, env=here)
         finally:
             remove_remote_copies(args.sshlogin, os.path.basename(work), os.path.dirname(work))
+
+
+def ssh_command(work):
+    """GNU parallel starts the ssh connection that its --controlmaster shares with PARALLEL_SSH as one program
+    name: a command with options (ssh -F CONFIG) fails there, and every transfer then opens a connection of
+    its own. Such a command goes into a script of the run; {} for plain ssh or a program alone."""
+    command = os.environ.get("PARALLEL_SSH", "").strip()
+    if " " not in command:
+        return {}
+    script = os.path.join(work, "ssh")
+    with open(script, "w") as out:
+        out.write('#!/bin/sh\nexec %s "$@"\n' % command)
+    os.chmod(script, 0o755)
+    return {"PARALLEL_SSH": script}
+
+
+# Runs compiled_self's code as this script: python -c COMPILED_START CODE_FILE SCRIPT ARGUMENTS...
+COMPILED_START = ('import marshal, sys; code = sys.argv.pop(1); sys.argv[0] = sys.argv.pop(1); '
+                  'exec(marshal.load(open(code, "rb")), {"__name__": "__main__", "__file__": sys.argv[0]})')
+
+
+def compiled_self(work):
+    """This script compiled into work/easel-grade.code, for the jobs of this run (by this Python): compiling
+    it takes a job longer than its own work in Python."""
+    path = os.path.join(work, "easel-grade.code")
+    with open(os.path.abspath(__file__), "rb") as source, open(path, "wb") as out:
+        marshal.dump(compile(source.read(), os.path.abspath(__file__), "exec"), out)
+    return path
 
 
 def remote_logins(sshlogin):
@@ -1052,9 +1144,9 @@ def remove_remote_copies(sshlogin, name, cwd):
                        cwd=cwd, stdin=subprocess.DEVNULL, check=False)
 
 
-def job_result(work, number):
+def job_result(work, place):
     try:
-        with open(os.path.join(work, "job-results", number, "result.json")) as text:
+        with open(os.path.join(work, "job-results", place, "result.json")) as text:
             record = json.load(text)
         return {"build": record["build"], "scripts": record["scripts"]}
     except (OSError, ValueError, KeyError):
@@ -1116,11 +1208,11 @@ def status_counts(records, scripts):
 
 def write_html(records, out):
     scripts = scripts_of(os.path.join(out, "tests"))
-    head = "".join('<th data-sort="text">%s</th>' % html.escape(stem(script)) for script in scripts)
+    head = "".join('<th data-sort="text">%s</th>' % escape(stem(script)) for script in scripts)
     body = "".join(row_html(record, scripts, out) for record in records)
     passed_by = "".join("<td>%d of %d</td>" % (sum(dict(rows(record, [script]))[stem(script)]["status"] == "passed"
                                                     for record in records), len(records)) for script in scripts)
-    counts = " ".join('<span class="count">%s: %d</span>' % (html.escape(status), count)
+    counts = " ".join('<span class="count">%s: %d</span>' % (escape(status), count)
                       for status, count in status_counts(records, scripts))
     page = PAGE % {"passed": sum(map(passed, records)), "count": len(records), "counts": counts, "head": head,
                    "body": body, "passed_by": passed_by}
@@ -1133,29 +1225,36 @@ def row_html(record, scripts, out):
     passed_scripts, run = score(record, scripts)
     name = printable(record["submission"])
     return '<tr><th data-key="%s">%s</th><td data-key="%.6f">%d / %d</td><td data-key="%s">%s</td>%s</tr>\n' % (
-        html.escape(name), html.escape(name), passed_scripts / run, passed_scripts, run,
-        html.escape(record["build"]["status"]), build_cell(record),
+        escape(name), escape(name), passed_scripts / run, passed_scripts, run,
+        escape(record["build"]["status"]), build_cell(record),
         "".join(cell(record, script, run, out) for script, run in rows(record, scripts)))
+
+
+def escape(text):
+    """Text as HTML. The report's modules are imported when it is written: a job never needs them."""
+    import html
+    return html.escape(text)
 
 
 def url(path):
     """A relative URL of a path of any bytes."""
-    return html.escape(urllib.parse.quote(os.fsencode(path)))
+    import urllib.parse
+    return escape(urllib.parse.quote(os.fsencode(path)))
 
 
 def link(path, text):
-    return '<a href="%s">%s</a>' % (url(path), html.escape(text))
+    return '<a href="%s">%s</a>' % (url(path), escape(text))
 
 
 def build_cell(record):
     status = record["build"]["status"]
-    shown = '<span class="%s">%s</span>' % ("ok" if status == "built" else "bad", html.escape(status))
+    shown = '<span class="%s">%s</span>' % ("ok" if status == "built" else "bad", escape(status))
     if status not in ("not-graded", "submission-error"):
         shown += " " + link("results/%s/build.txt" % record["submission"], "log")
     if status == "submission-error":
-        shown += "<br>" + html.escape(record["build"]["reason"])
+        shown += "<br>" + escape(record["build"]["reason"])
     if record.get("warnings"):
-        shown += '<ul class="warnings">%s</ul>' % "".join("<li>%s</li>" % html.escape(warning)
+        shown += '<ul class="warnings">%s</ul>' % "".join("<li>%s</li>" % escape(warning)
                                                           for warning in record["warnings"])
     return shown
 
@@ -1164,11 +1263,11 @@ LIMIT_STATUSES = ("cpu-limit", "memory-limit", "process-limit", "disk-limit", "o
 
 
 def cell(record, script, run, out):
-    key = 'data-key="%s"' % html.escape(run["status"])
+    key = 'data-key="%s"' % escape(run["status"])
     if run["status"] == "passed":
         return '<td class="ok" %s>passed</td>' % key
     if record["build"]["status"] != "built":
-        return '<td class="bad" %s>%s</td>' % (key, html.escape(run["status"]))
+        return '<td class="bad" %s>%s</td>' % (key, escape(run["status"]))
     base = "results/%s/%s/" % (record["submission"], script)
     pictures = []
     for _, arguments in expectations(os.path.join(out, "tests", script + ".replay")):
@@ -1176,14 +1275,14 @@ def cell(record, script, run, out):
         for label, path in (("expected", "tests/" + name), ("actual", base + stem(name) + ".actual.png"),
                             ("difference", base + stem(name) + ".diff.png")):
             if os.path.isfile(os.path.join(out, path)):
-                title = html.escape("%s %s" % (label, name))
+                title = escape("%s %s" % (label, name))
                 shown.append('<figure><a href="%s"><img src="%s" alt="%s" title="%s"></a><figcaption>%s</figcaption>'
                              '</figure>' % (url(path), url(path), title, title, label))
-        pictures.append('<span class="pictures">%s<br>%s</span>' % ("".join(shown), html.escape(name)))
+        pictures.append('<span class="pictures">%s<br>%s</span>' % ("".join(shown), escape(name)))
     stopped = ("<br><i>a limit stopped the program: the pictures after that point were not compared</i>"
                if run["status"] in LIMIT_STATUSES else "")
     return '<td class="bad" %s><b>%s</b><br>%s%s<br>%s %s</td>' % (
-        key, html.escape(run["status"]), html.escape(run["reason"]), stopped, "".join(pictures),
+        key, escape(run["status"]), escape(run["reason"]), stopped, "".join(pictures),
         link(base + "output.txt", "output"))
 
 
@@ -1223,29 +1322,64 @@ document.querySelectorAll('#grades thead th').forEach((heading, column) => headi
 
 
 def job(args):
+    """Grades each submission of a job's folder (jobs/B/N) into the job's results (job-results/B/N)."""
     header_cache = os.path.abspath(args.header_cache) if args.header_cache else None
-    record = grade_submission(args.tests_dir, args.submission, args.result_dir, args.timeout, header_cache)
-    return 0 if passed(record) else 1
+    failed = 0
+    for number in sorted(os.listdir(args.batch), key=lambda name: (len(name), name)):
+        record = grade_submission(args.tests_dir, os.path.join(args.batch, number),
+                                  os.path.join(args.result_dir, number), args.timeout, header_cache)
+        failed += not passed(record)
+    return 1 if failed else 0
 
 
-def seconds(text):
-    """A --timeout: more than 0, at most a day, as easel-replay takes it."""
+def valid_seconds(text):
+    """A --timeout: more than 0, at most a day, as easel-replay takes it; None for anything else."""
     try:
         value = float(text)
     except ValueError:
-        value = 0
-    if not 0 < value <= LONGEST_TIMEOUT:
+        return None
+    return value if 0 < value <= LONGEST_TIMEOUT else None
+
+
+def seconds(text):
+    value = valid_seconds(text)
+    if value is None:
+        import argparse
         raise argparse.ArgumentTypeError("%s: give seconds, more than 0 and at most %d" % (text, LONGEST_TIMEOUT))
     return value
 
 
 def positive(text):
     if not text.isdigit() or int(text) < 1:
+        import argparse
         raise argparse.ArgumentTypeError("%s: give a whole number of 1 or more" % text)
     return int(text)
 
 
 def parse(argv):
+    return job_command(argv) or parsed_fully(argv)
+
+
+def job_command(argv):
+    """A job's command as `run` writes it (job --timeout T [--header-cache=DIR] TESTS BATCH RESULTS), read
+    without argparse, whose start takes longer than the job's own work in Python; None for any other command."""
+    words = list(argv)
+    if words[:1] != ["job"] or words[1:2] != ["--timeout"] or len(words) < 6:
+        return None
+    timeout, words = words[2], words[3:]
+    header_cache = None
+    if words[0].startswith("--header-cache="):
+        header_cache, words = words[0][len("--header-cache="):], words[1:]
+    if len(words) != 3 or any(word.startswith("-") for word in words) or not all(map(os.path.isdir, words[:2])):
+        return None
+    if valid_seconds(timeout) is None:
+        return None
+    return types.SimpleNamespace(command="job", timeout=valid_seconds(timeout), header_cache=header_cache or None,
+                                 tests_dir=words[0], batch=words[1], result_dir=words[2])
+
+
+def parsed_fully(argv):
+    import argparse
     parser = argparse.ArgumentParser(prog="easel-grade", description="Grades easel programs against easel-replay scripts.")
     parser.add_argument("--timeout", type=seconds, default=DEFAULT_TIMEOUT,
                         help="seconds of CPU time a program may take to ask for its next event (default %g)"
@@ -1260,15 +1394,15 @@ def parse(argv):
     grading.add_argument("out_dir")
     grading.add_argument("--jobs", type=positive, default=os.cpu_count() or 1, help="submissions graded at once")
     grading.add_argument("--sshlogin", help="GNU parallel's --sshlogin: grade on these machines")
-    one = commands.add_parser("job", help="grade one submission (what parallel runs)")
+    one = commands.add_parser("job", help="grade the submissions of a folder, one folder each (what parallel runs)")
     one.add_argument("tests_dir")
-    one.add_argument("submission")
+    one.add_argument("batch")
     one.add_argument("result_dir")
     one.add_argument("--header-cache", help="a directory holding graphics.hpp precompiled")
     for sub in (ref, grading, one):
         sub.add_argument("--timeout", type=seconds, default=argparse.SUPPRESS)
     args = parser.parse_args(argv)
-    for name in ("solution_dir", "tests_dir", "submissions_dir", "submission"):
+    for name in ("solution_dir", "tests_dir", "submissions_dir", "batch"):
         if hasattr(args, name) and not os.path.isdir(getattr(args, name)):
             parser.error("%s: not a directory" % getattr(args, name))
     return args

@@ -97,6 +97,23 @@ class out_dir(work_dir):
             grade.check_out_dir(os.path.join(self.dir, fine), tests, submissions)
 
 
+class jobs(work_dir):
+    def test_submissions_go_into_jobs_whole_and_a_job_reads_only_its_own_command(self):
+        for number in map(str, range(1, 8)):
+            os.makedirs(os.path.join(self.dir, "taken", number))
+        os.mkdir(os.path.join(self.dir, "jobs"))
+        batches, places = grade.batched(self.dir, [str(n) for n in range(1, 8)], 3)
+        self.assertEqual((batches, places["3"], places["4"], places["7"]), (["1", "2", "3"], "1/3", "2/4", "3/7"))
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "jobs", "3"))), ["7"])
+        self.assertEqual([grade.batch_size(count, 2) for count in (5, 40, 300)], [1, 2, 4])
+        tests, batch = os.path.join(self.dir, "jobs"), os.path.join(self.dir, "jobs", "1")
+        read = grade.job_command(["job", "--timeout", "0.25", "--header-cache=pch", tests, batch, "out"])
+        self.assertEqual((read.timeout, read.header_cache, read.batch), (0.25, "pch", batch))
+        for other in (["job", "--timeout", "0", tests, batch, "out"], ["job", tests, batch, "out"],
+                      ["job", "--timeout", "1", tests, "missing", "out"], ["run", "--timeout", "1", tests, batch, "o"]):
+            self.assertIsNone(grade.job_command(other), other)
+
+
 class leftovers(unittest.TestCase):
     def test_only_names_of_its_own_form_with_a_process_gone_are_leftovers(self):
         self.assertFalse(grade.creator_alive("easel-grade-999999999-1"))

@@ -110,23 +110,33 @@ def check_scores(out_dir):
 
 
 def under_load(work, easel_grade, docs_dir, _):
-    """The default time limit counts the program's CPU time: the worked example graded one job at a time
-    on a quiet machine and two at a time beside two busy loops gets the same grades."""
+    """The time limit counts the program's CPU time: a class of 20 (four textually different copies of each
+    submission of the worked example) graded one job at a time on a quiet machine and two at a time beside
+    two busy loops gets the same results.csv, times aside, and the documented grades."""
     copy = example(work, docs_dir, easel_grade)
-    graded = {}
+    class_dir = os.path.join(work, "class")
+    for name in os.listdir(os.path.join(copy, "submissions")):
+        for number in range(4):
+            student = os.path.join(class_dir, "%s_%d" % (name, number))
+            shutil.copytree(os.path.join(copy, "submissions", name), student)
+            with open(os.path.join(student, "main.cpp"), "a") as source:
+                source.write("// copy %d\n" % number)
+    tables = {}
     for jobs, busy_loops in (("1", 0), ("2", 2)):
         loops = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(busy_loops)]
         try:
             out = os.path.join(work, "out" + jobs)
-            grade(easel_grade, "run", os.path.join(copy, "tests"), os.path.join(copy, "submissions"), out,
-                  "--jobs", jobs, limit=[])
-            graded[jobs] = (statuses(out), statuses(out, "reason"))
+            grade(easel_grade, "run", os.path.join(copy, "tests"), class_dir, out, "--jobs", jobs, limit=[])
+            with open(os.path.join(out, "results.csv"), encoding="utf-8") as table:
+                tables[jobs] = [row[:-1] for row in csv.reader(table)]  # the last column is the time
         finally:
             for loop in loops:
                 loop.kill()
                 loop.wait()
-    if graded["1"] != graded["2"] or graded["1"][0] != documented(docs_dir):
-        fail("grades under load differ: %s" % graded)
+    expected = {("%s_%d" % (name, number), script): status
+                for (name, script), status in documented(docs_dir).items() for number in range(4)}
+    if tables["1"] != tables["2"] or statuses(os.path.join(work, "out1")) != expected:
+        fail("grades under load differ: %s" % tables)
 
 
 def output_of(out_dir, submission, script="square"):
@@ -256,7 +266,10 @@ def hostile(work, easel_grade, docs_dir, hostile_dir):
     with open(os.path.join(submissions, "connect", "port.txt"), "w") as port:
         port.write(str(listener.getsockname()[1]))
     out = os.path.join(work, "out")
-    graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "2")
+    # A second of CPU time: touching 512 MB takes the memory hog longer than the default limit, and here its
+    # memory limit is what is checked.
+    graded = grade(easel_grade, "run", os.path.join(copy, "tests"), submissions, out, "--jobs", "2",
+                   limit=["--timeout", "1"])
     results = statuses(out)
     expected = dict(documented(docs_dir))
     scripts = ("clear", "clicks", "square")
