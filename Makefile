@@ -5,7 +5,7 @@
 #                make grade   build easel-grade and what it needs (docs/grading.md)
 #                make play    build easel-play, the class playground, and what it needs (docs/playground.md)
 # Other targets: make gallery (pictures of every demo in docs/gallery and of the tutorial's steps
-#                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 100),
+#                in docs/tutorial), make bench, make bench-grade (easel-grade on a class of 300),
 #                make fuzz (FUZZ_SECONDS per target), make clean.
 # Any OS:        make desktop    a desktop in a browser tab (the dev container in .devcontainer/ starts
 #                it by itself; docs/devcontainer.md)
