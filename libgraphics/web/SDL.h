@@ -1,6 +1,6 @@
 // The part of the SDL 1.2 interface that the library uses, for the browser build. Types, names and
-// numbers are SDL 1.2's, so graphics.cpp and keytbl.hpp compile here exactly as on the desktop;
-// sdl_web.cpp and easel_web.js implement it on a page.
+// numbers are SDL 1.2's, so the library's sources and keytbl.hpp compile here exactly as on the
+// desktop; sdl_web.cpp, sdl_web_surfaces.cpp and easel_web.js implement it on a page.
 #pragma once
 
 #include <cstdint>
