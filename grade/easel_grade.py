@@ -1069,7 +1069,7 @@ def run_to_end(command, **options):
 
 
 def distribute(numbers, work, args, header_cache):
-    """One job per submission, spread by GNU parallel over local cores or the machines of --sshlogin.
+    """The jobs (folders of submissions), spread by GNU parallel over local cores or the machines of --sshlogin.
     Jobs are named by number, fed on standard input: no folder name reaches a command line. Every path
     lies under the run's work directory, whose name no other run shares, so that on another machine
     (in the login's home) no copy of another run is ever met; those copies are removed at the end."""
