@@ -247,26 +247,32 @@ void canvas::draw_box(int x, int y) {
 void canvas::transparent(bool on) { transp = on; }
 
 void detail::canvas_internals::explain_refused(const canvas& out, const char* command, int first, int second) {
-    if (!explain::on()) return;
     const std::string name = command;
+    const bool is_box = name == "box" || name == "box_to";
+    const auto kind = !out.buf ? explain::kind::no_surface
+                      : is_box ? explain::kind::box_not_drawn
+                               : explain::kind::move_refused;
+    if (!explain::wanted(kind)) return;
     const std::string call = name + "(" + std::to_string(first) + ", " + std::to_string(second) + ")";
-    if (!out.buf) return explain::say(explain::kind::no_surface, call + " before open: " + not_open_advice(out.is_window()));
+    if (!out.buf) return explain::say(kind, call + " before open: " + not_open_advice(out.is_window()));
     const bool absolute = name.size() > 3 && name.compare(name.size() - 3, 3, "_to") == 0;
     const long long x = absolute ? first : static_cast<long long>(out.pt_x) + first;
     const long long y = absolute ? second : static_cast<long long>(out.pt_y) + second;
     const std::string inside = explain::canvas_size(out.is_window(), out.buf->w, out.buf->h) + " (x from 0 to " +
                                std::to_string(out.buf->w - 1) + ", y from 0 to " + std::to_string(out.buf->h - 1) + ")";
     const std::string pen = point(out.pt_x, out.pt_y);
-    if (name == "box" || name == "box_to")
-        explain::say(explain::kind::box_not_drawn, call + " from " + pen + " is not drawn: its far corner " + point(x, y) +
-                                                       " lies outside, and " + inside);
+    if (is_box)
+        explain::say(kind, call + " from " + pen + " is not drawn: its far corner " + point(x, y) +
+                               " lies outside, and " + inside);
     else
-        explain::say(explain::kind::move_refused, call + " refused: " + point(x, y) + " lies outside, and " + inside +
-                                                      "; the pen stays at " + pen);
+        explain::say(kind, call + " refused: " + point(x, y) + " lies outside, and " + inside +
+                               "; the pen stays at " + pen);
 }
 
+std::atomic<bool> detail::canvas_internals::colour_lines_left{true};
+
 void detail::canvas_internals::explain_colour(int red, int green, int blue) {
-    if (!explain::on()) return;
+    if (!explain::wanted(explain::kind::colour_wraps)) return colour_lines_left.store(false, std::memory_order_relaxed);
     const auto low = [](int v) { return std::to_string(static_cast<unsigned>(v) & 255u); };
     explain::say(explain::kind::colour_wraps,
                  "color(" + std::to_string(red) + ", " + std::to_string(green) + ", " + std::to_string(blue) +

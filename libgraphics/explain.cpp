@@ -39,6 +39,8 @@ bool on() {
     return asked;
 }
 
+bool wanted(kind k) { return on() && said[static_cast<int>(k)].load(std::memory_order_relaxed) <= shown_per_kind; }
+
 void say(kind k, const std::string& line) {
     if (!on()) return;
     const int count = ++said[static_cast<int>(k)];

@@ -25,6 +25,10 @@ enum class kind {
 // Whether explanations are asked for; read once.
 bool on();
 
+// Whether a line of this kind would still be written: explanations are on and its last line (the
+// one saying that more are not shown) is not written yet. Callers check it before building a line.
+bool wanted(kind k);
+
 // Writes "easel: LINE" for the first three of a kind, then once that more are not shown.
 void say(kind k, const std::string& line);
 

@@ -4,6 +4,7 @@
 // per pixel. Nothing here is for programs to call.
 #pragma once
 
+#include <atomic>
 #include <cmath>
 #include <type_traits>
 
@@ -64,6 +65,9 @@ struct canvas_internals {
     // did nothing, named as it was written with its numbers; out of line, as it is rare.
     static void explain_refused(const canvas& out, const char* command, int first, int second);
     static void explain_colour(int red, int green, int blue);
+    // Cleared once no colour line can be written any more (explanations off, or all shown), so that
+    // a colour past 255 in a per-pixel loop then costs one test, not a call.
+    static std::atomic<bool> colour_lines_left;
 };
 
 }  // namespace detail
@@ -119,7 +123,9 @@ inline void canvas::draw_dot() {
 
 inline color::color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
 inline void color::operator()(canvas& out) const {
-    if (((red | green | blue) & ~255) != 0) detail::canvas_internals::explain_colour(red, green, blue);
+    if (((red | green | blue) & ~255) != 0 &&
+        detail::canvas_internals::colour_lines_left.load(std::memory_order_relaxed))
+        detail::canvas_internals::explain_colour(red, green, blue);
     out.set_color(red, green, blue);
 }
 
