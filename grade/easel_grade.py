@@ -788,10 +788,19 @@ class private_scratch:
     """A scratch directory; as root, a tmpfs of bounded size in a mount namespace of this process alone."""
 
     def __enter__(self):
-        self.path = tempfile.mkdtemp(prefix="%s%d-" % (LEFTOVER_PREFIX, os.getpid()))
-        if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
-            subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0755" % SCRATCH_SIZE, "easel-grade",
-                            self.path], check=True)
+        # Made with the stop signals held, and taken down again if one was waiting or the mount failed, so
+        # that a stop at this point leaves nothing behind either.
+        self.path = None
+        try:
+            with signals_held():
+                self.path = tempfile.mkdtemp(prefix="%s%d-" % (LEFTOVER_PREFIX, os.getpid()))
+                if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
+                    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0755" % SCRATCH_SIZE,
+                                    "easel-grade", self.path], check=True)
+        except BaseException:
+            if self.path is not None:
+                self.__exit__()
+            raise
         return self.path
 
     def __exit__(self, *_):
