@@ -16,6 +16,7 @@ import marshal
 import os
 import resource
 import select
+import shlex
 import shutil
 import signal
 import stat
@@ -827,7 +828,14 @@ def in_private_mounts(argv):
     if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") or not private_mounts_possible():
         return
     os.environ["EASEL_GRADE_PRIVATE_MOUNTS"] = "1"
-    os.execvp("unshare", PRIVATE_MOUNTS + [sys.executable, os.path.abspath(__file__)] + argv)
+    os.execvp("unshare", PRIVATE_MOUNTS + [sys.executable] + python_arguments(argv))
+
+
+def python_arguments(argv):
+    """What Python was given to run this command, the same way again: a job started with COMPILED_START
+    starts so once more, not from the source."""
+    started = getattr(sys, "orig_argv", None)
+    return started[1:] if started else [os.path.abspath(__file__)] + argv
 
 
 # ---------------------------------------------------------------------------------------------- commands
@@ -960,11 +968,12 @@ def prepare(args, folders, work):
     return records, jobs
 
 
-def batch_size(count, slots):
+def batch_size(count, slots, remote=False):
     """Submissions per job: several spare each the start of a job (Python, GNU parallel's and ssh's share),
     as long as every job slot still gets eight jobs or more, to even the slots out; at most four, so that
-    the last job is short."""
-    return max(1, min(4, count // (8 * slots)))
+    the last job is short, or eight when jobs go to other machines too: there a job costs four ssh sessions
+    and two rsyncs more, about 0.4 s of CPU time."""
+    return max(1, min(8 if remote else 4, count // (8 * slots)))
 
 
 def batched(work, numbers, size):
@@ -1005,7 +1014,7 @@ def run(args):
     try:
         records, jobs = prepare(args, folders, work)
         slots = args.jobs * len((args.sshlogin or ":").split(","))
-        batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots))
+        batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots, bool(remote_logins(args.sshlogin))))
         distribute(batches, work, args, precompiled_header(work) if jobs else None)
         for number, record in jobs.items():
             record.update(job_result(work, places[number]))
@@ -1090,10 +1099,10 @@ def distribute(numbers, work, args, header_cache):
     (in the login's home) no copy of another run is ever met; those copies are removed at the end."""
     paths = [os.path.join(os.path.basename(work), part) for part in ("tests", "jobs/{}", "job-results/{}")]
     cache = [os.path.join(os.path.basename(work), os.path.basename(header_cache))] if header_cache else []
-    # Here a job runs this very tool, wherever it lies, compiled once for all; on another machine, the
-    # easel-grade on its PATH.
-    here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__),
-                EASEL_GRADE_START=COMPILED_START, EASEL_GRADE_CODE=compiled_self(work))
+    # Here a job runs this very tool, wherever it lies, compiled by this run; on another machine, the
+    # easel-grade on its PATH, compiled there by the first job.
+    code = os.path.join(os.path.basename(work), os.path.basename(compiled_self(work)))
+    here = dict(os.environ, EASEL_GRADE_PYTHON=sys.executable, EASEL_GRADE_HERE=os.path.abspath(__file__))
     options = ["--jobs", str(args.jobs)]
     if args.sshlogin:
         here.update(ssh_command(work))
@@ -1104,8 +1113,8 @@ def distribute(numbers, work, args, header_cache):
     if private_mounts_possible():
         here.update(EASEL_GRADE_UNSHARE=" ".join(PRIVATE_MOUNTS), EASEL_GRADE_PRIVATE_MOUNTS="1")
     # Python's -S: a job needs no site packages, whose start-up may cost more than the job's own Python.
-    job = (['$EASEL_GRADE_UNSHARE ${EASEL_GRADE_PYTHON:+"$EASEL_GRADE_PYTHON" -S -c "$EASEL_GRADE_START" '
-            '"$EASEL_GRADE_CODE"} "${EASEL_GRADE_HERE:-easel-grade}"', "job",
+    job = (['$EASEL_GRADE_UNSHARE "${EASEL_GRADE_PYTHON:-python3}" -S -c', shlex.quote(COMPILED_START), code,
+            '"${EASEL_GRADE_HERE:-$(command -v easel-grade || echo easel-grade)}"', "job",
             "--timeout", str(args.timeout)] + ["--header-cache=" + path for path in cache] + paths)
     command = ["parallel", "--will-cite", "--halt", "never", "--termseq", "TERM,5000,KILL,25"] + options + job
     with tempfile.TemporaryFile() as listed:
@@ -1131,17 +1140,29 @@ def ssh_command(work):
     return {"PARALLEL_SSH": script}
 
 
-# Runs compiled_self's code as this script: python -c COMPILED_START CODE_FILE SCRIPT ARGUMENTS...
-COMPILED_START = ('import marshal, sys; code = sys.argv.pop(1); sys.argv[0] = sys.argv.pop(1); '
-                  'exec(marshal.load(open(code, "rb")), {"__name__": "__main__", "__file__": sys.argv[0]})')
+# Runs SCRIPT as python would, from CODE_FILE when that holds SCRIPT compiled by this version of Python,
+# else compiling SCRIPT and leaving it compiled in CODE_FILE for the next start (written apart, then
+# renamed): python -S -c COMPILED_START CODE_FILE SCRIPT ARGUMENTS... One line of modules that -S has
+# loaded already, so that a shell over ssh passes it on as it is.
+COMPILED_START = (
+    'import marshal, posix, sys; code_file, script = sys.argv.pop(1), sys.argv.pop(1); sys.argv[0] = script; '
+    'source = open(script, "rb").read(); key = sys.implementation.cache_tag.encode() + b"\\0" + source; '
+    'cached = open(code_file, "rb").read() if posix.access(code_file, posix.R_OK) else b""; '
+    'fresh = not cached.startswith(key); '
+    'code = compile(source, script, "exec") if fresh else marshal.loads(cached[len(key):]); '
+    'fresh and (open(code_file + ".%d" % posix.getpid(), "wb").write(key + marshal.dumps(code)), '
+    'posix.rename(code_file + ".%d" % posix.getpid(), code_file)); '
+    'exec(code, {"__name__": "__main__", "__file__": script})')
 
 
 def compiled_self(work):
-    """This script compiled into work/easel-grade.code, for the jobs of this run (by this Python): compiling
-    it takes a job longer than its own work in Python."""
+    """This script compiled into work/easel-grade.code as COMPILED_START reads it, for the jobs of this run:
+    compiling it takes a job longer than its own work in Python."""
     path = os.path.join(work, "easel-grade.code")
     with open(os.path.abspath(__file__), "rb") as source, open(path, "wb") as out:
-        marshal.dump(compile(source.read(), os.path.abspath(__file__), "exec"), out)
+        text = source.read()
+        out.write(sys.implementation.cache_tag.encode() + b"\0" + text
+                  + marshal.dumps(compile(text, os.path.abspath(__file__), "exec")))
     return path
 
 

@@ -106,6 +106,7 @@ class jobs(work_dir):
         self.assertEqual((batches, places["3"], places["4"], places["7"]), (["1", "2", "3"], "1/3", "2/4", "3/7"))
         self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "jobs", "3"))), ["7"])
         self.assertEqual([grade.batch_size(count, 2) for count in (5, 40, 300)], [1, 2, 4])
+        self.assertEqual([grade.batch_size(count, 2, remote=True) for count in (5, 40, 300)], [1, 2, 8])
         tests, batch = os.path.join(self.dir, "jobs"), os.path.join(self.dir, "jobs", "1")
         read = grade.job_command(["job", "--timeout", "0.25", "--header-cache=pch", tests, batch, "out"])
         self.assertEqual((read.timeout, read.header_cache, read.batch), (0.25, "pch", batch))
