@@ -299,7 +299,8 @@ void detail::canvas_internals::explain_refused(const canvas& out, const canvas::
     const std::string call =
         std::string(command_name(command)) + "(" + std::to_string(k.first) + ", " + std::to_string(k.second) + ")";
     if (!out.buf) return explain::say(kind, call + " before open: " + not_open_advice(out.is_window()));
-    const bool absolute = command == command_id::move_to || command == command_id::line_to || command == command_id::box_to;
+    const bool absolute =
+        command == command_id::move_to || command == command_id::line_to || command == command_id::box_to;
     const long long x = absolute ? k.first : static_cast<long long>(k.pen_x) + k.first;
     const long long y = absolute ? k.second : static_cast<long long>(k.pen_y) + k.second;
     const std::string inside = explain::canvas_size(out.is_window(), out.buf->w, out.buf->h) + " (x from 0 to " +
