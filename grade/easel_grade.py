@@ -104,15 +104,40 @@ def printable(name):
 
 # ---------------------------------------------------------------------------------------------- scripts
 
+# Beside the tests directory a run copied: the commands of its scripts, read once by `run` for all jobs.
+WORDS_FILE = "script-words.json"
+# A job's scripts' commands by the script's name, as `run` listed them (list_words).
+LISTED_WORDS = {}
+
+
 @functools.lru_cache(maxsize=None)
 def command_words(script_path):
     """(line number, words) of each command of a script, as easel-replay reads it; none for a script it
     refuses (it says why when the script is run)."""
+    if os.path.basename(script_path) in LISTED_WORDS:
+        return tuple((number, words) for number, words in LISTED_WORDS[os.path.basename(script_path)])
     listed = subprocess.run([REPLAY, "--words", script_path], capture_output=True)
     if listed.returncode != 0:
         return ()
     commands = (json.loads(line) for line in listed.stdout.decode("utf-8", "replace").splitlines())
     return tuple((command["line"], command["words"]) for command in commands)
+
+
+def read_listed_words(tests_dir):
+    """What list_words wrote beside a job's tests directory, if it is there, into LISTED_WORDS."""
+    try:
+        with open(os.path.join(os.path.dirname(os.path.abspath(tests_dir)), WORDS_FILE)) as text:
+            LISTED_WORDS.update(json.load(text))
+    except (OSError, ValueError):
+        pass
+
+
+def list_words(tests_dir):
+    """Writes the commands of each script of a tests directory beside it, so that no job runs easel-replay
+    --words again (five processes a job)."""
+    listed = {os.path.basename(script): command_words(script) for script in scripts_of(tests_dir)}
+    with open(os.path.join(os.path.dirname(tests_dir), WORDS_FILE), "w") as out:
+        json.dump(listed, out)
 
 
 def quoted(word):
@@ -326,19 +351,29 @@ def system_binds():
     return binds
 
 
-def library_binds(shown):
-    """The library, its header, easel-replay's hook, the launcher and the paths shown, read-only at their
-    own paths. easel-replay names the hook from its own directory, which must be there too."""
-    paths = INCLUDE_DIRS + [LIBRARY, HOOK, LAUNCH, os.path.dirname(os.path.realpath(REPLAY))] + list(shown)
+def library_binds(shown, empty):
+    """The launcher and the paths shown, read-only at their own paths, and the directories `empty`."""
     binds, made = [], set()
-    for path in paths:
+    for path, bound in [(path, False) for path in empty] + [(path, True) for path in [LAUNCH] + list(shown)]:
         # Directories on the way, readable by all (bubblewrap would make them for root alone).
-        for parent in parents(path):
-            if parent not in made:
-                made.add(parent)
-                binds += ["--dir", parent]
-        binds += ["--ro-bind", path, path]
+        for directory in parents(path) + ([] if bound else [path]):
+            if directory not in made:
+                made.add(directory)
+                binds += ["--dir", directory]
+        if bound:
+            binds += ["--ro-bind", path, path]
     return binds
+
+
+def build_binds(header_cache):
+    """What a build reads: the precompiled header, if any, the library's header and the library."""
+    return ([header_cache] if header_cache else []) + INCLUDE_DIRS + [LIBRARY]
+
+
+def run_binds():
+    """What a run reads, easel-replay's hook, and the empty directories it needs: easel-replay names the
+    hook from its own directory (bin/../lib/easel/ once installed)."""
+    return [HOOK], [os.path.dirname(os.path.realpath(REPLAY))]
 
 
 def parents(path):
@@ -347,10 +382,10 @@ def parents(path):
     return ["/" + "/".join(parts[:count]) for count in range(1, len(parts) + 1)]
 
 
-def sandbox(box, limits, shown=()):
+def sandbox(box, limits, shown=(), empty=()):
     """bubblewrap around a command: no network, no other processes, no capability, only `box` writable
-    (as /box), the paths shown read-only. As root there is no user namespace: the launcher runs the
-    command as the real user nobody."""
+    (as /box), the paths shown read-only, the directories `empty` empty. As root there is no user
+    namespace: the launcher runs the command as the real user nobody."""
     as_root = os.geteuid() == 0
     namespaces = ["--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts", "--unshare-cgroup-try"]
     capabilities = ["--cap-drop", "ALL"]
@@ -363,7 +398,7 @@ def sandbox(box, limits, shown=()):
             + ["--dev", "/dev", "--perms", "1777", "--size", str(SHARED_MEMORY), "--tmpfs", "/dev/shm",
                "--proc", "/proc", "--ro-bind", "/proc/sys", "/proc/sys",
                "--perms", "1777", "--size", str(limits["disk"]), "--tmpfs", "/tmp"]
-            + library_binds(shown) + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/", "--remount-ro", "/dev"]
+            + library_binds(shown, empty) + ["--bind", box, "/box", "--chdir", "/box", "--remount-ro", "/", "--remount-ro", "/dev"]
             + capabilities + [LAUNCH])
 
 
@@ -647,7 +682,7 @@ def build(build_dir, result_dir, header_cache=None):
                 + sources_in(build_dir) + [LIBRARY] + list(sdl_flags()) + list(link_flags()) + ["-o", PROGRAM])
     hand_over(build_dir)
     usage = {}
-    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, cached) + compiler, build_dir,
+    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, build_binds(header_cache)) + compiler, build_dir,
                                              BUILD_LIMITS, os.path.join(result_dir, "build.txt"), usage)
     if limit_hit:
         grade, reason = limit_hit
@@ -729,7 +764,7 @@ def replay_command(timeout, arguments, run_dir):
     def command(cpu_group):
         group = ["--cgroup", cpu_group] if cpu_group else []
         return ([REPLAY, "--timeout", str(timeout), "--wall-timeout", str(wall_timeout(timeout))] + group + arguments
-                + ["--"] + sandbox(run_dir, RUN_LIMITS)
+                + ["--"] + sandbox(run_dir, RUN_LIMITS, *run_binds())
                 + ["./" + PROGRAM])
     return command
 
@@ -1013,6 +1048,7 @@ def run(args):
     os.mkdir(work)
     try:
         records, jobs = prepare(args, folders, work)
+        list_words(os.path.join(work, "tests"))
         slots = args.jobs * len((args.sshlogin or ":").split(","))
         batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots, bool(remote_logins(args.sshlogin))))
         distribute(batches, work, args, precompiled_header(work) if jobs else None)
@@ -1108,7 +1144,7 @@ def distribute(numbers, work, args, header_cache):
         here.update(ssh_command(work))
         options += ["--sshlogin", args.sshlogin, "--controlmaster", "--transferfile", paths[1],
                     "--return", paths[2]]
-        for base in [paths[0]] + cache:
+        for base in [paths[0], os.path.join(os.path.basename(work), WORDS_FILE)] + cache:
             options += ["--basefile", base]
     if private_mounts_possible():
         here.update(EASEL_GRADE_UNSHARE=" ".join(PRIVATE_MOUNTS), EASEL_GRADE_PRIVATE_MOUNTS="1")
@@ -1360,6 +1396,7 @@ document.querySelectorAll('#grades thead th').forEach((heading, column) => headi
 def job(args):
     """Grades each submission of a job's folder (jobs/B/N) into the job's results (job-results/B/N)."""
     header_cache = os.path.abspath(args.header_cache) if args.header_cache else None
+    read_listed_words(args.tests_dir)
     failed = 0
     for number in sorted(os.listdir(args.batch), key=lambda name: (len(name), name)):
         record = grade_submission(args.tests_dir, os.path.join(args.batch, number),
