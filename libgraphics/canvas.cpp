@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string>
 
 #include "explain.hpp"
@@ -23,6 +24,7 @@ using internal::pen_on;
 using internal::pixel;
 using internal::pixel_access;
 using internal::point;
+using internal::tell_kept;
 
 namespace {
 
@@ -112,18 +114,24 @@ void internal::explain_open_refused(const std::string& call, unsigned width, uns
                  call + " failed: " + (reason.empty() ? "SDL could not make it" : reason));
 }
 
-canvas::canvas() : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false), view{nullptr, 0, 0, 0} {}
+canvas::canvas()
+    : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false), view{nullptr, 0, 0, 0}, explanations{} {
+    tell_kept(*this);
+}
 
 canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_cast<unsigned>(h)); }
 
 canvas::canvas(const canvas& other)
-    : pt_x(other.pt_x), pt_y(other.pt_y), buf(nullptr), draw_clr(other.draw_clr), transp(other.transp) {
+    : pt_x(other.pt_x), pt_y(other.pt_y), buf(nullptr), draw_clr(other.draw_clr), transp(other.transp),
+      explanations{} {
+    tell_kept(*this);
     attach_copy(share(other.buf));
 }
 
 canvas& canvas::operator=(const canvas& other) {
     // The window keeps its own surface, also when reached through a canvas&.
     if (is_window()) return *this;
+    tell_kept(*this);
     SDL_Surface* const old = buf;
     pt_x = other.pt_x;
     pt_y = other.pt_y;
@@ -141,12 +149,16 @@ void canvas::attach_copy(SDL_Surface* surface) {
     if (surface && surface == SDL_GetVideoSurface()) view.pixels = nullptr;
 }
 
-canvas::~canvas() { release(buf); }
+canvas::~canvas() {
+    tell_kept(*this);
+    release(buf);
+}
 
 bool canvas::is_window() const { return dynamic_cast<const groutput*>(this) != nullptr; }
 
 bool canvas::open(unsigned width, unsigned height) {
     if (is_window()) return static_cast<groutput*>(this)->open(width, height);
+    tell_kept(*this);
     SDL_Surface* fresh = fits(width, height) ? SDL_CreateRGBSurface(SDL_SRCCOLORKEY, static_cast<int>(width),
                                                                    static_cast<int>(height), 32, 0, 0, 0, 0)
                                              : nullptr;
@@ -173,6 +185,7 @@ void canvas::attach(SDL_Surface* surface) {
 }
 
 void canvas::draw_dot_locked() {
+    tell_kept(*this);
     if (!buf) explain::say(explain::kind::no_surface, "dot before open: " + not_open_advice(is_window()));
     if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
@@ -186,6 +199,7 @@ void canvas::draw_line(int x, int y) { trace_line(x, y); }
 // prefix of the line, so the stop at the edge is worked out first and the points are stored
 // without a test each.
 void canvas::trace_line(long long dx, long long dy) {
+    tell_kept(*this);
     if (!pen_on(buf, pt_x, pt_y)) return;
     const long long adx = dx < 0 ? -dx : dx;
     const long long ady = dy < 0 ? -dy : dy;
@@ -227,6 +241,7 @@ void canvas::trace_line(long long dx, long long dy) {
 }
 
 void canvas::draw_box(int x, int y) {
+    tell_kept(*this);
     if (!pen_on(buf, pt_x, pt_y)) return;
     const pixel_access access(buf);
     if (!access) return;
@@ -246,21 +261,51 @@ void canvas::draw_box(int x, int y) {
 
 void canvas::transparent(bool on) { transp = on; }
 
-void detail::canvas_internals::explain_refused(const canvas& out, const char* command, int first, int second) {
-    const std::string name = command;
-    const bool is_box = name == "box" || name == "box_to";
+namespace {
+
+using command_id = detail::canvas_internals::command_id;
+
+const char* command_name(command_id command) {
+    switch (command) {
+        case command_id::move: return "move";
+        case command_id::line: return "line";
+        case command_id::box: return "box";
+        case command_id::move_to: return "move_to";
+        case command_id::line_to: return "line_to";
+        case command_id::box_to: return "box_to";
+        default: return "color";
+    }
+}
+
+void explain_colour(int red, int green, int blue) {
+    const auto low = [](int v) { return std::to_string(static_cast<unsigned>(v) & 255u); };
+    explain::say(explain::kind::colour_wraps,
+                 "color(" + std::to_string(red) + ", " + std::to_string(green) + ", " + std::to_string(blue) +
+                     "): each value counts from 0 to 255 and wraps around beyond, so this is color(" + low(red) +
+                     ", " + low(green) + ", " + low(blue) + ")");
+}
+
+}  // namespace
+
+// A refused command named as written, with where it led from the pen it met; the surface is the
+// one it met, as every call that replaces it tells what was kept first.
+void detail::canvas_internals::explain_refused(const canvas& out, const canvas::kept_explanation& k) {
+    const auto command = static_cast<command_id>(k.command);
+    const bool is_box = command == command_id::box || command == command_id::box_to;
     const auto kind = !out.buf ? explain::kind::no_surface
                       : is_box ? explain::kind::box_not_drawn
                                : explain::kind::move_refused;
     if (!explain::wanted(kind)) return;
-    const std::string call = name + "(" + std::to_string(first) + ", " + std::to_string(second) + ")";
+    const std::string call =
+        std::string(command_name(command)) + "(" + std::to_string(k.first) + ", " + std::to_string(k.second) + ")";
     if (!out.buf) return explain::say(kind, call + " before open: " + not_open_advice(out.is_window()));
-    const bool absolute = name.size() > 3 && name.compare(name.size() - 3, 3, "_to") == 0;
-    const long long x = absolute ? first : static_cast<long long>(out.pt_x) + first;
-    const long long y = absolute ? second : static_cast<long long>(out.pt_y) + second;
+    const bool absolute =
+        command == command_id::move_to || command == command_id::line_to || command == command_id::box_to;
+    const long long x = absolute ? k.first : static_cast<long long>(k.pen_x) + k.first;
+    const long long y = absolute ? k.second : static_cast<long long>(k.pen_y) + k.second;
     const std::string inside = explain::canvas_size(out.is_window(), out.buf->w, out.buf->h) + " (x from 0 to " +
                                std::to_string(out.buf->w - 1) + ", y from 0 to " + std::to_string(out.buf->h - 1) + ")";
-    const std::string pen = point(out.pt_x, out.pt_y);
+    const std::string pen = point(k.pen_x, k.pen_y);
     if (is_box)
         explain::say(kind, call + " from " + pen + " is not drawn: its far corner " + point(x, y) +
                                " lies outside, and " + inside);
@@ -269,18 +314,28 @@ void detail::canvas_internals::explain_refused(const canvas& out, const char* co
                                "; the pen stays at " + pen);
 }
 
-std::atomic<bool> detail::canvas_internals::colour_lines_left{true};
-
-void detail::canvas_internals::explain_colour(int red, int green, int blue) {
-    if (!explain::wanted(explain::kind::colour_wraps)) return colour_lines_left.store(false, std::memory_order_relaxed);
-    const auto low = [](int v) { return std::to_string(static_cast<unsigned>(v) & 255u); };
-    explain::say(explain::kind::colour_wraps,
-                 "color(" + std::to_string(red) + ", " + std::to_string(green) + ", " + std::to_string(blue) +
-                     "): each value counts from 0 to 255 and wraps around beyond, so this is color(" + low(red) +
-                     ", " + low(green) + ", " + low(blue) + ")");
+void detail::canvas_internals::tell_kept(const canvas& out) {
+    auto& log = out.explanations;
+    for (int i = 0; i < log.count; ++i) {
+        const canvas::kept_explanation& k = log.kept[i];
+        if (static_cast<command_id>(k.command) == command_id::color)
+            explain_colour(k.first, k.second, k.third);
+        else
+            explain_refused(out, k);
+    }
+    log.count = 0;
+    static_assert(std::size(decltype(log.kept){}) == 3 * explain::lines_per_kind, "room for every kind");
+    const auto room_for = [](bool wanted) { return wanted ? explain::lines_per_kind : 0; };
+    log.room[kind_of(command_id::move)] =
+        room_for(explain::wanted(explain::kind::move_refused) || explain::wanted(explain::kind::no_surface));
+    log.room[kind_of(command_id::box)] =
+        room_for(explain::wanted(explain::kind::box_not_drawn) || explain::wanted(explain::kind::no_surface));
+    log.room[kind_of(command_id::color)] = room_for(explain::wanted(explain::kind::colour_wraps));
 }
 
 void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, int y3) {
+    tell_kept(c);
+    tell_kept(*this);
     if (!buf || !c.buf) return;
     if (x1 == -1) x1 = 0;
     if (y1 == -1) y1 = 0;
@@ -304,6 +359,6 @@ void canvas::blitfrom(const canvas& c, int x1, int y1, int x2, int y2, int x3, i
         SDL_BlitSurface(c.buf, &sr, buf, &tr);
 }
 
-void canvas::refresh() {}
+void canvas::refresh() { tell_kept(*this); }
 
 }  // namespace easel

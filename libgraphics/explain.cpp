@@ -10,7 +10,6 @@
 namespace easel::explain {
 namespace {
 
-constexpr int shown_per_kind = 3;
 std::atomic<int> said[static_cast<int>(kind::count_of_kinds)];
 
 const char* kind_name(kind k) {

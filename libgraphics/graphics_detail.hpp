@@ -4,7 +4,6 @@
 // per pixel. Nothing here is for programs to call.
 #pragma once
 
-#include <atomic>
 #include <cmath>
 #include <type_traits>
 
@@ -61,13 +60,23 @@ struct canvas_internals {
     }
     static bool opened(const canvas& out) { return out.buf != nullptr; }
 
-    // With explanations asked for (EASEL_EXPLAIN=1), a line on standard error about a command that
-    // did nothing, named as it was written with its numbers; out of line, as it is rare.
-    static void explain_refused(const canvas& out, const char* command, int first, int second);
-    static void explain_colour(int red, int green, int blue);
-    // Cleared once no colour line can be written any more (explanations off, or all shown), so that
-    // a colour past 255 in a per-pixel loop then costs one test, not a call.
-    static std::atomic<bool> colour_lines_left;
+    // With explanations asked for (EASEL_EXPLAIN=1), what a command did wrong is kept in the canvas,
+    // as it was written with its numbers, and told on standard error by the canvas's next
+    // out-of-line call (tell_kept). Each kind keeps at most as many as can still be told.
+    enum class command_id : int { move, line, box, move_to, line_to, box_to, color };
+    static constexpr int kind_of(command_id c) {
+        return c == command_id::color ? 2 : c == command_id::box || c == command_id::box_to ? 1 : 0;
+    }
+    static void keep(canvas& out, command_id command, int first, int second, int third = 0) {
+        auto& log = out.explanations;
+        int& room = log.room[kind_of(command)];
+        if (room == 0) return;
+        --room;
+        log.kept[log.count++] = {static_cast<int>(command), out.pt_x, first, second, out.pt_y, third};
+    }
+    // Tells what the canvas kept, in order, and makes room again for what can still be told.
+    static void tell_kept(const canvas& out);
+    static void explain_refused(const canvas& out, const canvas::kept_explanation& kept);
 };
 
 }  // namespace detail
@@ -123,18 +132,18 @@ inline void canvas::draw_dot() {
 
 inline color::color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
 inline void color::operator()(canvas& out) const {
-    if (((red | green | blue) & ~255) != 0 &&
-        detail::canvas_internals::colour_lines_left.load(std::memory_order_relaxed))
-        detail::canvas_internals::explain_colour(red, green, blue);
+    if (((red | green | blue) & ~255) != 0)
+        detail::canvas_internals::keep(out, detail::canvas_internals::command_id::color, red, green, blue);
     out.set_color(red, green, blue);
 }
 
-// `apply` says whether the command did what it asked; one that did not is explained.
+// `apply` says whether the command did what it asked; one that did not is kept to be explained.
 #define EASEL_PAIR_COMMAND(command, first, second, apply)                                                   \
     inline command::command(detail::arg x, detail::arg y)                                                  \
         : first(x.value), second(y.value), refused(x.refused || y.refused) {}                              \
     inline void command::operator()(canvas& out) const {                                                   \
-        if (!refused && !(apply)) detail::canvas_internals::explain_refused(out, #command, first, second); \
+        if (!refused && !(apply))                                                                          \
+            detail::canvas_internals::keep(out, detail::canvas_internals::command_id::command, first, second); \
     }
 EASEL_PAIR_COMMAND(move, vec_x, vec_y, out.move_point(vec_x, vec_y))
 EASEL_PAIR_COMMAND(line, vec_x, vec_y, (out.draw_line(vec_x, vec_y), detail::canvas_internals::opened(out)))

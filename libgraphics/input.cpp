@@ -208,6 +208,7 @@ grinput::operator void const*() const { return quit ? nullptr : this; }
 
 grinput& grinput::wait_event(event& ev) {
     ev = nullev;
+    internal::tell_kept(gout);
     if (!quit && !timer_id && !SDL_GetVideoSurface())
         explain::say(explain::kind::waits_for_nothing,
                      "gin >> ev waits for ever: no window is open (gout.open was not called, or it failed) and no "

@@ -63,6 +63,7 @@ bool internal::write_picture(SDL_Surface* surface, SDL_RWops* out, const std::st
 // Saving is the platform's: on the desktop the picture goes to a new file beside the target, which
 // takes the target's place only once it is complete, so a failed save leaves the old file as it was.
 bool canvas::save(const std::string& file) const {
+    internal::tell_kept(*this);
     std::string why = "the canvas is not open";
     const bool saved = buf && platform::save(buf, file, why);
     if (!saved) explain::say(explain::kind::save_failed, "save(" + explain::quoted(file) + ") failed: " + why);
@@ -85,11 +86,13 @@ groutput::groutput() {
 }
 
 groutput::~groutput() {
+    internal::tell_kept(*this);
     buf = nullptr;
     if (!platform::display_lost()) SDL_Quit();
 }
 
 bool groutput::open(unsigned width, unsigned height, bool fullscreen) {
+    internal::tell_kept(*this);
     const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0u);
     const std::string call = "gout.open(" + std::to_string(width) + ", " + std::to_string(height) + ")";
     const std::optional<std::string> no_screen = platform::unasked_screenless_driver();
@@ -121,6 +124,7 @@ void groutput::title(const std::string& text) {
 }
 
 void groutput::refresh() {
+    internal::tell_kept(*this);
     if (buf)
         SDL_Flip(buf);
     else

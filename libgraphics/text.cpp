@@ -125,6 +125,7 @@ void canvas::draw_text(const std::string& str) { draw_cells(str, reads_as_utf8(s
 // Each cell is drawn column by column through project, every pixel of it, so the background
 // between strokes stays as it was.
 void canvas::draw_cells(const std::string& str, bool as_utf8) {
+    internal::tell_kept(*this);
     if (!buf) explain::say(explain::kind::no_surface, "text(" + explain::quoted(str) + ") before open: " +
                                                           not_open_advice(is_window()));
     if (!pen_on(buf, pt_x, pt_y)) return;

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Explanations: each kind appears with EASEL_EXPLAIN=1 (the first three of a kind, then one line
 # saying more are not shown), nothing without it, and the saved picture is the same either way.
+# What a drawing command did wrong is told at the latest when its canvas goes or the program ends.
 # A display that does not answer makes open fail; a refused size and a wait with no window and no
 # timer are explained. Usage: check.sh PROBE
 set -u
@@ -24,6 +25,8 @@ for line in 'easel: dot before open: nothing is drawn until gout.open(width, hei
   grep -qF -- "$line" "$dir/err" || fail "missing: $line"
 done
 [ "$(grep -c 'move_to(500' "$dir/err")" -eq 3 ] || fail "not exactly three refused moves shown"
+tail -n 2 "$dir/err" | head -n 1 | grep -qF 'easel: color(256, 1, 1)' || fail "a canvas that goes did not tell its last mistake"
+tail -n 1 "$dir/err" | grep -qF 'easel: box_to(500, 5) from (25, 45) is not drawn' || fail "the program ended before telling its last mistake"
 SDL_VIDEODRIVER=dummy "$probe" "$dir/off.png" 2>"$dir/err" || fail "the probe failed with explanations off"
 [ ! -s "$dir/err" ] || fail "explanations printed while off"
 cmp -s "$dir/on.png" "$dir/off.png" || fail "the picture differs with explanations on"

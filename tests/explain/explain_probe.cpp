@@ -1,5 +1,5 @@
 // Makes one of each mistake the library explains, then saves the window to the file named by its
-// argument. Ends with 1 when the window cannot be opened. With --wait instead, asks for a canvas of
+// argument, and ends with a mistake on a canvas that goes and one on the window. Ends with 1 when the window cannot be opened. With --wait instead, asks for a canvas of
 // no width and reads an event with no window open and no timer running.
 #include <cstring>
 
@@ -25,5 +25,11 @@ int main(int argc, char* argv[]) {
     gout << stamp(sprite, 0, 0);
     gout.save("/nonexistent/dir/x.png");
     gout << refresh;
-    return argc > 1 && gout.save(argv[1]) ? 0 : 2;
+    const bool saved = argc > 1 && gout.save(argv[1]);
+    {
+        canvas scratch(20, 20);
+        scratch << color(256, 1, 1);  // told when scratch goes
+    }
+    gout << box_to(500, 5);  // told when the program ends
+    return saved ? 0 : 2;
 }
