@@ -116,7 +116,7 @@ void internal::explain_open_refused(const std::string& call, unsigned width, uns
 
 canvas::canvas()
     : pt_x(0), pt_y(0), buf(nullptr), draw_clr(0xFFFFFF), transp(false), view{nullptr, 0, 0, 0}, explanations{} {
-    tell_kept(*this);
+    detail::canvas_internals::make_room(*this);
 }
 
 canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_cast<unsigned>(h)); }
@@ -124,7 +124,7 @@ canvas::canvas(int w, int h) : canvas() { open(static_cast<unsigned>(w), static_
 canvas::canvas(const canvas& other)
     : pt_x(other.pt_x), pt_y(other.pt_y), buf(nullptr), draw_clr(other.draw_clr), transp(other.transp),
       explanations{} {
-    tell_kept(*this);
+    detail::canvas_internals::make_room(*this);
     attach_copy(share(other.buf));
 }
 
@@ -324,6 +324,11 @@ void detail::canvas_internals::tell_kept(const canvas& out) {
             explain_refused(out, k);
     }
     log.count = 0;
+    make_room(out);
+}
+
+void detail::canvas_internals::make_room(const canvas& out) {
+    auto& log = out.explanations;
     static_assert(std::size(decltype(log.kept){}) == 3 * explain::lines_per_kind, "room for every kind");
     const auto room_for = [](bool wanted) { return wanted ? explain::lines_per_kind : 0; };
     log.room[kind_of(command_id::move)] =

@@ -74,8 +74,11 @@ struct canvas_internals {
         --room;
         log.kept[log.count++] = {static_cast<int>(command), out.pt_x, first, second, out.pt_y, third};
     }
+    static bool has_kept(const canvas& out) { return out.explanations.count != 0; }
     // Tells what the canvas kept, in order, and makes room again for what can still be told.
     static void tell_kept(const canvas& out);
+    // Room in each kind for as many as can still be told; a new canvas starts with it.
+    static void make_room(const canvas& out);
     static void explain_refused(const canvas& out, const canvas::kept_explanation& kept);
 };
 

@@ -64,7 +64,9 @@ std::string not_open_advice(bool window);
 std::string point(long long x, long long y);
 // Tells what the inline paths kept to explain on the canvas (see canvas_internals::keep). Every
 // out-of-line call that draws, shows, saves, waits or replaces the surface calls it first.
-inline void tell_kept(const canvas& c) { detail::canvas_internals::tell_kept(c); }
+inline void tell_kept(const canvas& c) {
+    if (detail::canvas_internals::has_kept(c)) detail::canvas_internals::tell_kept(c);
+}
 // Explains why opening a canvas or the window of that size failed (canvas.cpp).
 void explain_open_refused(const std::string& call, unsigned width, unsigned height);
 
