@@ -138,18 +138,14 @@ private:
         std::ptrdiff_t width, height;
         std::ptrdiff_t stride;  // pixels from one row to the next
     } view;
-    // What the inline paths would explain (a refused command, a colour past 255), kept with the
-    // pen it met and told by the canvas's next out-of-line call: a call on the inline path itself
-    // would keep the compiler from holding a drawing loop's state in registers.
-    // The pen's fields lie apart: side by side, the compiler reads them as one 64-bit word, which
-    // the processor cannot take from the two 32-bit stores a move has just made (a stall a pixel).
+    // What the inline paths keep to explain (canvas_internals::keep in graphics_detail.hpp).
     struct kept_explanation {
-        int command, pen_x, first, second, pen_y, third;
+        int command, pen_x, first, second, pen_y, third;  // the pen's fields apart: see keep
     };
     mutable struct explanation_log {
         kept_explanation kept[12];
         int count;
-        int room[3];  // more of each kind it keeps: 0 once no line of that kind can be written
+        int room[3];  // how many more of each kind it keeps: 0 once none can be told
     } explanations;
 };
 

@@ -62,7 +62,10 @@ struct canvas_internals {
 
     // With explanations asked for (EASEL_EXPLAIN=1), what a command did wrong is kept in the canvas,
     // as it was written with its numbers, and told on standard error by the canvas's next
-    // out-of-line call (tell_kept). Each kind keeps at most as many as can still be told.
+    // out-of-line call (tell_kept). Each kind keeps at most as many as can still be told. A call
+    // here would keep the compiler from holding a drawing loop's state in registers. The pen's
+    // fields lie apart in a kept record: side by side, the compiler reads them as one 64-bit word,
+    // which the processor cannot take from the two 32-bit stores a move has just made.
     enum class command_id : int { move, line, box, move_to, line_to, box_to, color };
     static constexpr int kind_of(command_id c) {
         return c == command_id::color ? 2 : c == command_id::box || c == command_id::box_to ? 1 : 0;
