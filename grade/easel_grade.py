@@ -785,20 +785,32 @@ def stage_expected(tests_dir, scratch):
     return expected_dir
 
 
-def precompiled_header(work):
+class precompiled_header:
     """graphics.hpp compiled once for every build of a run, by the compiler and with the flags of the
-    builds, into work/pch; None when it cannot be made (then builds read the header)."""
-    header = next((os.path.join(path, "graphics.hpp") for path in INCLUDE_DIRS
-                   if os.path.isfile(os.path.join(path, "graphics.hpp"))), None)
-    directory = os.path.join(work, "pch")
-    os.mkdir(directory)
-    made = subprocess.run(["g++"] + STUDENT_FLAGS + ["-w", "-x", "c++-header", str(header)] + list(sdl_flags(("--cflags",)))
-                          + ["-o", os.path.join(directory, "graphics.hpp.gch")], env=SANDBOX_ENVIRONMENT,
-                          stdin=subprocess.DEVNULL, capture_output=True)
-    if header and made.returncode == 0:
-        return directory
-    remove_tree(directory)
-    return None
+    builds, into work/pch: started at once, so that it compiles while `run` copies the submissions."""
+
+    def __init__(self, work):
+        self.header = next((os.path.join(path, "graphics.hpp") for path in INCLUDE_DIRS
+                            if os.path.isfile(os.path.join(path, "graphics.hpp"))), None)
+        self.path = os.path.join(work, "pch")
+        os.mkdir(self.path)
+        self.compiling = subprocess.Popen(
+            ["g++"] + STUDENT_FLAGS + ["-w", "-x", "c++-header", str(self.header)] + list(sdl_flags(("--cflags",)))
+            + ["-o", os.path.join(self.path, "graphics.hpp.gch")], env=SANDBOX_ENVIRONMENT,
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def directory(self):
+        """The directory once compiled; None when it cannot be made (then builds read the header)."""
+        if self.compiling.wait() == 0 and self.header:
+            return self.path
+        remove_tree(self.path)
+        return None
+
+    def stop(self):
+        """Ends the compiler if it still runs (the run was interrupted)."""
+        if self.compiling.poll() is None:
+            self.compiling.kill()
+            self.compiling.wait()
 
 
 def grade_submission(tests_dir, submission, result_dir, timeout, header_cache=None):
@@ -1046,12 +1058,14 @@ def run(args):
     # The token keeps runs from different machines apart in a remote home.
     work = os.path.join(out, "%s-new-%d-%s" % (MARK, os.getpid(), os.urandom(6).hex()))
     os.mkdir(work)
+    header = None
     try:
+        header = precompiled_header(work)
         records, jobs = prepare(args, folders, work)
         list_words(os.path.join(work, "tests"))
         slots = args.jobs * len((args.sshlogin or ":").split(","))
         batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots, bool(remote_logins(args.sshlogin))))
-        distribute(batches, work, args, precompiled_header(work) if jobs else None)
+        distribute(batches, work, args, header.directory() if jobs else None)
         for number, record in jobs.items():
             record.update(job_result(work, places[number]))
         name_by_folder(work, records, {places[number]: record for number, record in jobs.items()})
@@ -1060,6 +1074,8 @@ def run(args):
         write_html(records, work)
         publish(work, out)
     finally:
+        if header:
+            header.stop()
         remove_tree(work)
     failed = sum(not passed(record) for record in records)
     print("%d of %d submission(s) passed every script; report: %s" % (len(records) - failed, len(records),
