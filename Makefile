@@ -101,7 +101,9 @@ bench:
 	@sh tools/install-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEASEL_BUILD_BENCH=ON
 	cmake --build build-bench -j$(JOBS) --target easel_bench
-	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench
+	# Repetitions of easel and its baseline interleave, so that a change in the machine's load between
+	# them does not show as a change in their ratio.
+	SDL_VIDEODRIVER=dummy build-bench/bin/easel_bench --benchmark_enable_random_interleaving=true
 
 bench-grade: deps-test build
 	sh bench/grade_bench.sh $(BUILD)
