@@ -365,17 +365,6 @@ def library_binds(shown, empty):
     return binds
 
 
-def build_binds(header_cache):
-    """What a build reads: the precompiled header, if any, the library's header and the library."""
-    return ([header_cache] if header_cache else []) + INCLUDE_DIRS + [LIBRARY]
-
-
-def run_binds():
-    """What a run reads, easel-replay's hook, and the empty directories it needs: easel-replay names the
-    hook from its own directory (bin/../lib/easel/ once installed)."""
-    return [HOOK], [os.path.dirname(os.path.realpath(REPLAY))]
-
-
 def parents(path):
     """The directories above an absolute path, from the top: /a/b/c gives /a, /a/b."""
     parts = path.strip("/").split("/")[:-1]
@@ -682,7 +671,9 @@ def build(build_dir, result_dir, header_cache=None):
                 + sources_in(build_dir) + [LIBRARY] + list(sdl_flags()) + list(link_flags()) + ["-o", PROGRAM])
     hand_over(build_dir)
     usage = {}
-    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, build_binds(header_cache)) + compiler, build_dir,
+    # A build reads the precompiled header, the library's header and the library.
+    shown = cached + INCLUDE_DIRS + [LIBRARY]
+    status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, shown) + compiler, build_dir,
                                              BUILD_LIMITS, os.path.join(result_dir, "build.txt"), usage)
     if limit_hit:
         grade, reason = limit_hit
@@ -760,11 +751,12 @@ def wall_timeout(timeout):
 
 
 def replay_command(timeout, arguments, run_dir):
-    """easel-replay on the built program in the sandbox, as a function of the run's CPU accounting group."""
+    """easel-replay on the built program in the sandbox, as a function of the run's CPU accounting group.
+    A run reads easel-replay's hook, which easel-replay names from its own directory: that is there, empty."""
     def command(cpu_group):
         group = ["--cgroup", cpu_group] if cpu_group else []
         return ([REPLAY, "--timeout", str(timeout), "--wall-timeout", str(wall_timeout(timeout))] + group + arguments
-                + ["--"] + sandbox(run_dir, RUN_LIMITS, *run_binds())
+                + ["--"] + sandbox(run_dir, RUN_LIMITS, [HOOK], [os.path.dirname(os.path.realpath(REPLAY))])
                 + ["./" + PROGRAM])
     return command
 
@@ -1064,7 +1056,8 @@ def run(args):
         records, jobs = prepare(args, folders, work)
         list_words(os.path.join(work, "tests"))
         slots = args.jobs * len((args.sshlogin or ":").split(","))
-        batches, places = batched(work, sorted(jobs, key=int), batch_size(len(jobs), slots, bool(remote_logins(args.sshlogin))))
+        size = batch_size(len(jobs), slots, remote=bool(remote_logins(args.sshlogin)))
+        batches, places = batched(work, sorted(jobs, key=int), size)
         distribute(batches, work, args, header.directory() if jobs else None)
         for number, record in jobs.items():
             record.update(job_result(work, places[number]))

@@ -149,7 +149,8 @@ inline void color::operator()(canvas& out) const {
         : first(x.value), second(y.value), refused(x.refused || y.refused) {}                              \
     inline void command::operator()(canvas& out) const {                                                   \
         if (!refused && !(apply))                                                                          \
-            detail::canvas_internals::keep(out, detail::canvas_internals::command_id::command, first, second); \
+            detail::canvas_internals::keep(out, detail::canvas_internals::command_id::command, first,      \
+                                           second);                                                        \
     }
 EASEL_PAIR_COMMAND(move, vec_x, vec_y, out.move_point(vec_x, vec_y))
 EASEL_PAIR_COMMAND(line, vec_x, vec_y, (out.draw_line(vec_x, vec_y), detail::canvas_internals::opened(out)))
