@@ -25,6 +25,8 @@ for line in 'easel: dot before open: nothing is drawn until gout.open(width, hei
   grep -qF -- "$line" "$dir/err" || fail "missing: $line"
 done
 [ "$(grep -c 'move_to(500' "$dir/err")" -eq 3 ] || fail "not exactly three refused moves shown"
+[ "$(grep -n 'box(50, 50)' "$dir/err" | cut -d: -f1)" -lt "$(grep -n 'color(300, 0, 0)' "$dir/err" | cut -d: -f1)" ] ||
+  fail "kept explanations told out of order"
 tail -n 2 "$dir/err" | head -n 1 | grep -qF 'easel: color(256, 1, 1)' || fail "a canvas that goes did not tell its last mistake"
 tail -n 1 "$dir/err" | grep -qF 'easel: box_to(500, 5) from (25, 45) is not drawn' || fail "the program ended before telling its last mistake"
 SDL_VIDEODRIVER=dummy "$probe" "$dir/off.png" 2>"$dir/err" || fail "the probe failed with explanations off"

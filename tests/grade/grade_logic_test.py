@@ -7,6 +7,7 @@ import importlib.util
 import os
 import signal
 import stat
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -47,6 +48,35 @@ class scripts(work_dir):
         twice = self.file("b.replay", "key s\nexpect a.bmp from d.bmp\nkey c\nkey s\nexpect b.bmp from d.bmp\n")
         with self.assertRaises(SystemExit):
             grade.check_saved_once(twice)
+
+    def test_jobs_read_the_listed_commands_as_easel_replay_gives_them(self):
+        tests = os.path.join(self.dir, "tests")
+        script = self.file("tests/a.replay", 'click left 1 2\nsnap "a b.png"\n')
+        direct = grade.command_words(script)
+        self.assertEqual(direct, ((1, ["click", "left", "1", "2"]), (2, ["snap", "a b.png"])))
+        grade.list_words(tests)
+        grade.command_words.cache_clear()
+        grade.read_listed_words(tests)
+        grade.REPLAY = "/nonexistent"  # listed: easel-replay is not asked again
+        try:
+            self.assertEqual(grade.command_words(script), direct)
+        finally:
+            grade.REPLAY = replay
+            grade.LISTED_WORDS.clear()
+            grade.command_words.cache_clear()
+
+
+class compiled_start(work_dir):
+    def test_the_kept_code_runs_only_for_the_script_it_was_compiled_from(self):
+        code, script = os.path.join(self.dir, "script.code"), self.file("s.py", "import sys; print('one', sys.argv[1:])")
+
+        def start():
+            return subprocess.run([sys.executable, "-S", "-c", grade.COMPILED_START, code, script, "a"],
+                                  capture_output=True, text=True, check=True).stdout
+
+        self.assertEqual((start(), start()), ("one ['a']\n", "one ['a']\n"))
+        self.file("s.py", "import sys; print('two', sys.argv[0] == %r)" % script)
+        self.assertEqual(start(), "two True\n")
 
 
 class outcomes(unittest.TestCase):
