@@ -37,6 +37,9 @@ status=0
 env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:97 EASEL_EXPLAIN=1 "$probe" "$dir/x.png" 2>"$dir/err" || status=$?
 [ "$status" -eq 1 ] || fail "open succeeded with DISPLAY naming a display that does not answer"
 grep -qF 'no display answers at DISPLAY=:97' "$dir/err" || fail "the failed open was not explained"
+SDL_VIDEODRIVER=dummy EASEL_EXPLAIN=1 "$probe" --frames 2>"$dir/err" || fail "the probe failed with --frames"
+[ "$(grep -c 'refused:' "$dir/err")" -eq 3 ] && [ "$(grep -c 'more refused moves' "$dir/err")" -eq 1 ] ||
+  fail "refusals told frame by frame did not stop at three and one line saying more are not shown"
 timeout 5 env SDL_VIDEODRIVER=dummy EASEL_EXPLAIN=1 "$probe" --wait 2>"$dir/err"
 grep -qF 'easel: open(0, 5) failed: width and height must be at least 1' "$dir/err" || fail "the refused size was not explained"
 grep -qF 'easel: gin >> ev waits for ever: no window is open' "$dir/err" || fail "the wait for nothing was not explained"

@@ -1,6 +1,7 @@
 // Makes one of each mistake the library explains, then saves the window to the file named by its
-// argument, and ends with a mistake on a canvas that goes and one on the window. Ends with 1 when the window cannot be opened. With --wait instead, asks for a canvas of
-// no width and reads an event with no window open and no timer running.
+// argument, and ends with a mistake on a canvas that goes and one on the window. Ends with 1 when the
+// window cannot be opened. With --wait instead, asks for a canvas of no width and reads an event with
+// no window open and no timer running. With --frames, refuses two moves in each of three frames.
 #include <cstring>
 
 #include "graphics.hpp"
@@ -13,6 +14,11 @@ int main(int argc, char* argv[]) {
         empty.open(0, 5);
         event ev;
         return gin >> ev ? 0 : 3;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--frames") == 0) {
+        if (!gout.open(100, 100)) return 1;
+        for (int frame = 0; frame < 3; ++frame) gout << move_to(500, frame) << move_to(600, frame) << refresh;
+        return 0;
     }
     gout << move_to(10, 10) << dot;
     if (!gout.open(200, 200)) return 1;
