@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """easel-grade's own logic, without bubblewrap, GNU parallel or root:
-grade_logic_test.py EASEL_GRADE_SOURCE EASEL_REPLAY [unittest options]"""
+grade_logic_test.py EASEL_GRADE_SOURCE EASEL_REPLAY EASEL_GRADE_LIMIT [unittest options]"""
 
 import csv
 import importlib.util
@@ -10,13 +10,15 @@ import stat
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 
-source, replay = sys.argv[1], sys.argv[2]
+source, replay, limiter = sys.argv[1:4]
 spec = importlib.util.spec_from_file_location("easel_grade", source)
 grade = importlib.util.module_from_spec(spec)
 spec.loader.exec_module(grade)
 grade.REPLAY = replay
+grade.LIMIT = limiter
 
 
 class work_dir(unittest.TestCase):
@@ -189,5 +191,23 @@ class taking(work_dir):
             os.close(box)
 
 
+class starts(work_dir):
+    def test_a_command_starts_in_its_groups_under_its_limits_or_not_at_all(self):
+        v1, v2 = self.file("v1/tasks"), self.file("v2/cgroup.procs")
+        limits = {"cpu": 7, "memory": 64 << 20, "disk": 5 << 20, "processes": 32}
+        group = types.SimpleNamespace(dirs=[os.path.dirname(v1), os.path.dirname(v2)])
+        shown = subprocess.run(grade.limited(["cat", "/proc/self/limits"], limits, group),
+                               capture_output=True, text=True, check=True).stdout
+        for name, value in (("cpu time", 7), ("file size", 5 << 20), ("address space", 128 << 20), ("core file size", 0)):
+            self.assertRegex(shown, r"Max %s +%d +%d " % (name, value, value))
+        self.assertEqual([open(v1).read(), open(v2).read()], ["0", "0"])
+        # A group it cannot enter: the command never runs.
+        group.dirs.append(os.path.join(self.dir, "gone"))
+        ran = os.path.join(self.dir, "ran")
+        started = subprocess.run(grade.limited(["touch", ran], limits, group), capture_output=True, text=True)
+        self.assertEqual((started.returncode, os.path.exists(ran)), (127, False))
+        self.assertIn("gone", started.stderr)
+
+
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1] + sys.argv[3:])
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:])
