@@ -328,6 +328,8 @@ void detail::canvas_internals::tell_kept(const canvas& out) {
 }
 
 void detail::canvas_internals::make_room(const canvas& out) {
+    // Every canvas makes room when it is made, so this is set before any is drawn on.
+    [[maybe_unused]] static const bool wrapping_bits_set = (wrapping_bits = explain::on() ? ~255LL : 0, true);
     auto& log = out.explanations;
     static_assert(std::size(decltype(log.kept){}) == 3 * explain::lines_per_kind, "room for every kind");
     const auto room_for = [](bool wanted) { return wanted ? explain::lines_per_kind : 0; };

@@ -67,6 +67,11 @@ struct canvas_internals {
     // fields lie apart in a kept record: side by side, the compiler reads them as one 64-bit word,
     // which the processor cannot take from the two 32-bit stores a move has just made.
     enum class command_id : int { move, line, box, move_to, line_to, box_to, color };
+    // The bits of a colour component past 255 (its sign too) while explanations are asked for,
+    // none otherwise, so that without explanations a colour command's test never holds. A long
+    // long, which no int or pixel store can change as far as the compiler knows: a drawing loop
+    // keeps it in a register. Set once, when the first canvas is made.
+    static inline long long wrapping_bits = 0;
     static constexpr int kind_of(command_id c) {
         return c == command_id::color ? 2 : c == command_id::box || c == command_id::box_to ? 1 : 0;
     }
@@ -138,8 +143,9 @@ inline void canvas::draw_dot() {
 
 inline color::color(detail::arg r, detail::arg g, detail::arg b) : red(r.value), green(g.value), blue(b.value) {}
 inline void color::operator()(canvas& out) const {
-    if (((red | green | blue) & ~255) != 0)
-        detail::canvas_internals::keep(out, detail::canvas_internals::command_id::color, red, green, blue);
+    using internals = detail::canvas_internals;
+    const bool wraps = ((red | green | blue) & static_cast<int>(internals::wrapping_bits)) != 0;
+    if (__builtin_expect(wraps, 0)) internals::keep(out, internals::command_id::color, red, green, blue);
     out.set_color(red, green, blue);
 }
 

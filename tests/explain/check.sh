@@ -20,6 +20,7 @@ for line in 'easel: dot before open: nothing is drawn until gout.open(width, hei
             'easel: more refused moves are not shown' \
             'easel: box(50, 50) from (180, 10) is not drawn: its far corner (230, 60) lies outside' \
             'easel: color(300, 0, 0): each value counts from 0 to 255 and wraps around beyond, so this is color(44, 0, 0)' \
+            'easel: color(0, -1, 0): each value counts from 0 to 255 and wraps around beyond, so this is color(0, 255, 0)' \
             'easel: a stamp of a transparent 10 x 10 canvas shows nothing' \
             'easel: save("/nonexistent/dir/x.png") failed: No such file or directory'; do
   grep -qF -- "$line" "$dir/err" || fail "missing: $line"

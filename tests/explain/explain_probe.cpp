@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
     gout << move_to(10, 10) << text("Score");
     for (int i = 0; i < 5; ++i) gout << move_to(500, 500 + i);
     gout << move_to(180, 10) << box(50, 50);
-    gout << color(300, 0, 0) << move_to(20, 40) << box(5, 5);
+    gout << color(300, 0, 0) << color(0, -1, 0) << move_to(20, 40) << box(5, 5);
     canvas sprite(10, 10);
     sprite.transparent(true);
     gout << stamp(sprite, 0, 0);
