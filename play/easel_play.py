@@ -615,7 +615,13 @@ class Playground:
             run_id = secrets.token_hex(16)
             self.store.start_run(run_id, name)
             page_dir = os.path.join(self.runs_dir, run_id)
-            result = await self.compilers.submit(files, page_dir)
+            try:
+                result = await self.compilers.submit(files, page_dir)
+            except Exception as reason:  # the run ends, not left queued; the server goes on
+                self.store.end_run(run_id, "failed", 0.0, [])
+                print("easel-play: a compile of %s failed: %s" % (name, reason), file=sys.stderr, flush=True)
+                return web.json_response({"error": "the compile could not be done: try again, or tell your teacher"},
+                                         status=500)
             self.store.end_run(run_id, result["status"], result["seconds"], result["diagnostics"])
             for old in self.store.old_runs(name, RUNS_KEPT):
                 grade.remove_tree(os.path.join(self.runs_dir, old))

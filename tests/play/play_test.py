@@ -171,6 +171,17 @@ class Playground(unittest.TestCase):
         self.assertEqual(status, 200)
         self.assertIn("sandbox allow-scripts", headers["Content-Security-Policy"])
         self.assertEqual(carol.call("GET", "/runs/../play.sqlite")[0], 404)
+        # A compile that cannot put its page in place ends its run as failed, not queued for ever.
+        runs = os.path.join(self.dir, "runs")
+        os.rename(runs, runs + ".aside")
+        try:
+            open(runs, "w").close()
+            self.assertEqual(carol.call("POST", "/api/run")[0], 500)
+            rows = {row["name"]: row for row in self.teacher.call("GET", "/api/teacher/students")[1]["students"]}
+            self.assertEqual(rows["alice"]["last_run"]["status"], "failed")
+        finally:
+            os.remove(runs)
+            os.rename(runs + ".aside", runs)
 
     def test_hand_in_puts_the_saved_files_into_the_submissions(self):
         self.alice.save("int main() {}\n")
