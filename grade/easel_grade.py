@@ -9,6 +9,7 @@ docs/grading.md is the manual; grade/README.md tells how it works.
 
 import contextlib
 import csv
+import ctypes
 import functools
 import glob
 import json
@@ -838,8 +839,7 @@ class private_scratch:
             with signals_held():
                 self.path = tempfile.mkdtemp(prefix="%s%d-" % (LEFTOVER_PREFIX, os.getpid()))
                 if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
-                    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0755" % SCRATCH_SIZE,
-                                    "easel-grade", self.path], check=True)
+                    mount_scratch(self.path)
         except BaseException:
             if self.path is not None:
                 self.__exit__()
@@ -848,8 +848,24 @@ class private_scratch:
 
     def __exit__(self, *_):
         if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
-            subprocess.run(["umount", "-l", self.path], check=False)
+            libc().umount2(os.fsencode(self.path), MNT_DETACH)
         remove_tree(self.path)
+
+
+MNT_DETACH = 2
+
+
+@functools.lru_cache(maxsize=None)
+def libc():
+    """The C library, for mount(2) and umount2(2): the mount and umount programs took 6 ms a submission."""
+    return ctypes.CDLL(None, use_errno=True)
+
+
+def mount_scratch(path):
+    options = "size=%d,mode=0755" % SCRATCH_SIZE
+    if libc().mount(b"easel-grade", os.fsencode(path), b"tmpfs", 0, options.encode()) != 0:
+        number = ctypes.get_errno()
+        raise OSError(number, "cannot mount the scratch tmpfs: " + os.strerror(number), path)
 
 
 PRIVATE_MOUNTS = ["unshare", "--mount", "--propagation", "private"]
