@@ -671,8 +671,10 @@ def build(build_dir, result_dir, header_cache=None):
     usage = {}
     # A build reads the precompiled header, the library's header and the library.
     shown = cached + INCLUDE_DIRS + [LIBRARY]
+    log = os.path.join(result_dir, "build.txt")
     status, limit_hit, seconds = run_bounded(sandbox(build_dir, BUILD_LIMITS, shown) + compiler, build_dir,
-                                             BUILD_LIMITS, os.path.join(result_dir, "build.txt"), usage)
+                                             BUILD_LIMITS, log, usage)
+    refuse_unstarted(status, log)
     if limit_hit:
         grade, reason = limit_hit
         grade, reason = "build-" + grade, "build: " + reason
@@ -681,6 +683,19 @@ def build(build_dir, result_dir, header_cache=None):
     else:
         grade, reason = "built", ""
     return {"status": grade, "reason": reason, "seconds": round(seconds, 3), "cpu_seconds": rounded(usage["cpu"])}
+
+
+LIMITER_FAILED = 127
+
+
+def refuse_unstarted(status, log):
+    """A build whose limiter could not start it (its groups or limits) is the grading machine's fault, not
+    the student's: raised, so that the job fails and its submissions are not graded. Only the limiter's
+    own message starts a build's output, before anything of the student's runs."""
+    with open(log, "rb") as output:
+        first = output.readline()
+    if status == LIMITER_FAILED and first.startswith(b"easel-grade-limit: "):
+        raise OSError("the build could not start: " + first.decode(errors="replace").strip())
 
 
 def rounded(cpu_seconds):

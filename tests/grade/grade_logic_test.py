@@ -208,6 +208,17 @@ class starts(work_dir):
         self.assertEqual((started.returncode, os.path.exists(ran)), (127, False))
         self.assertIn("gone", started.stderr)
 
+    def test_a_build_the_limiter_could_not_start_fails_the_job_not_the_student(self):
+        failing = self.file("limit", "#!/bin/sh\necho 'easel-grade-limit: cannot enter /x: gone' >&2\nexit 127\n")
+        os.chmod(failing, 0o755)
+        self.file("box/main.cpp", "int main() {}\n")
+        grade.LIMIT = failing
+        try:
+            with self.assertRaisesRegex(OSError, "could not start"):
+                grade.build(os.path.join(self.dir, "box"), self.dir)
+        finally:
+            grade.LIMIT = limiter
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1] + sys.argv[4:])
