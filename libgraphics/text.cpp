@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <string>
 
@@ -19,7 +20,6 @@ namespace easel {
 
 using internal::not_open_advice;
 using internal::pen_on;
-using internal::pixel;
 using internal::pixel_access;
 using internal::point;
 using internal::reads_as_utf8;
@@ -32,13 +32,33 @@ constexpr int charwidth = font::cell_width;
 constexpr int charheight = font::cell_height;
 constexpr int chardescent = font::descent;
 
-// Paints the pixel at (x, y) with draw_clr where a glyph's intensity val is not 0 (fontgen writes
-// only 0 and 15: the font's pixels are full or empty); the top byte of the pixel is kept.
-void project(SDL_Surface* screen, int draw_clr, int x, int y, int val) {
-    if (val == 0) return;
-    Uint32& p = pixel(screen, x, y);
-    p = (p & 0xFF000000u) | (static_cast<Uint32>(draw_clr) & 0x00FFFFFFu);
-}
+// Paints glyphs on a locked surface in one colour. A pixel gets the colour where the glyph's
+// intensity is not 0 (fontgen writes only 0 and 15: the font's pixels are full or empty); the top
+// byte of each pixel is kept.
+class glyph_painter {
+public:
+    glyph_painter(SDL_Surface* s, int draw_clr)
+        : pixels(static_cast<Uint8*>(s->pixels)), pitch(s->pitch), ink(static_cast<Uint32>(draw_clr) & 0x00FFFFFFu) {}
+
+    // Column col of the glyph's cell, at x, its top row at top. What it reads is copied first, so
+    // that the compiler keeps it in registers across the pixel stores instead of reading it again
+    // for every pixel: text took a third longer so.
+    void column(const std::uint32_t* glyph, int col, int x, int top) const {
+        Uint8* const base = pixels;
+        const std::ptrdiff_t step = pitch;
+        const Uint32 colour = ink;
+        for (int row = 0; row < charheight; ++row) {
+            if (((glyph[row] >> (4 * col)) & 15u) == 0) continue;
+            Uint32& p = reinterpret_cast<Uint32*>(base + static_cast<std::ptrdiff_t>(top + row) * step)[x];
+            p = (p & 0xFF000000u) | colour;
+        }
+    }
+
+private:
+    Uint8* pixels;
+    std::ptrdiff_t pitch;
+    Uint32 ink;
+};
 
 // Text cells are the codes 0..255 of the glyph table and this one past them.
 constexpr int replacement_cell = 256;
@@ -122,8 +142,8 @@ int canvas::twidth(const std::string& s) const {
 
 void canvas::draw_text(const std::string& str) { draw_cells(str, reads_as_utf8(str)); }
 
-// Each cell is drawn column by column through project, every pixel of it, so the background
-// between strokes stays as it was.
+// Each cell is drawn column by column, only the pixels its glyph inks, so the background between
+// strokes stays as it was.
 void canvas::draw_cells(const std::string& str, bool as_utf8) {
     internal::tell_kept(*this);
     if (!buf) explain::say(explain::kind::no_surface, "text(" + explain::quoted(str) + ") before open: " +
@@ -133,6 +153,7 @@ void canvas::draw_cells(const std::string& str, bool as_utf8) {
     if (pt_y - cascent() < 0 || pt_y + cdescent() >= buf->h) return explain_text_off(str, pt_x, pt_y, buf->w, buf->h, is_window());
     const pixel_access access(buf);
     if (!access) return;
+    const glyph_painter painter(buf, draw_clr);
     text_cells cells(str, as_utf8);
     for (int cell = 0; cells.next(cell);) {
         if (cell == '\n') {
@@ -149,11 +170,7 @@ void canvas::draw_cells(const std::string& str, bool as_utf8) {
         }
         const auto* glyph = cell == replacement_cell ? replacement_face : charfaces[cell];
         for (int col = 0; col < charwidth; ++col) {
-            const int top = pt_y - cascent();
-            for (int row = 0; row < charheight; ++row) {
-                const int px = static_cast<int>((glyph[row] >> (4 * col)) & 15u);
-                project(buf, draw_clr, pt_x, top + row, px);
-            }
+            painter.column(glyph, col, pt_x, pt_y - cascent());
             if (pt_x >= buf->w - 1) return;
             ++pt_x;
         }
