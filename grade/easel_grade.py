@@ -862,9 +862,12 @@ class private_scratch:
         return self.path
 
     def __exit__(self, *_):
-        if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
-            libc().umount2(os.fsencode(self.path), MNT_DETACH)
-        remove_tree(self.path)
+        # Taken down with the stop signals held too: a second stop (the run's group and GNU parallel both
+        # signal a job) must not cut the taking down short and leave the directory behind.
+        with signals_held():
+            if os.environ.get("EASEL_GRADE_PRIVATE_MOUNTS") == "1":
+                libc().umount2(os.fsencode(self.path), MNT_DETACH)
+            remove_tree(self.path)
 
 
 MNT_DETACH = 2
