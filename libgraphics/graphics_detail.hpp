@@ -4,7 +4,6 @@
 // per pixel. Nothing here is for programs to call.
 #pragma once
 
-#include <cmath>
 #include <type_traits>
 
 namespace easel {
@@ -25,12 +24,17 @@ struct arg {
     arg(T v) {
         if constexpr (std::is_floating_point_v<T>) {
             refused = !(v > -2147483649.0 && v < 2147483648.0);
-            const auto wrapped = std::fmod(v, 4294967296.0);
-            value = std::isnan(wrapped) ? 0 : static_cast<int>(static_cast<long long>(wrapped));
+            const auto wrapped = modulo_2_32(v);
+            value = __builtin_isnan(wrapped) ? 0 : static_cast<int>(static_cast<long long>(wrapped));
         } else {
             value = static_cast<int>(v);
         }
     }
+
+    // The compiler's own fmod rather than <cmath>'s, which every program would otherwise parse: as
+    // std::fmod(v, 4294967296.0) does, float is taken as double, and long double stays long double.
+    static double modulo_2_32(double v) { return __builtin_fmod(v, 4294967296.0); }
+    static long double modulo_2_32(long double v) { return __builtin_fmodl(v, 4294967296.0L); }
 };
 
 // What the commands reach inside a canvas. Every absolute position takes one route: the vector

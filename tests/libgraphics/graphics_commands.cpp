@@ -139,4 +139,6 @@ TEST_F(Commands, FloatingColourComponentsCountModulo256) {
     EXPECT_EQ(screen_pixel(100, 100), 0u);
     gout << color(4294967296.0 * 3 + 513.5, -257.0, 255) << dot;
     EXPECT_EQ(screen_pixel(100, 100), 0x01FFFFu);
+    gout << color(4294967296.0L * 5 + 258.9L, -1.0f, 1e30f) << dot;  // long double wraps as itself
+    EXPECT_EQ(screen_pixel(100, 100), 0x02FF00u);
 }
