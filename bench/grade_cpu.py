@@ -14,6 +14,7 @@ import glob
 import json
 import os
 import resource
+import signal
 import subprocess
 import sys
 import time
@@ -64,6 +65,26 @@ def parts(out):
     return builds, runs, hangs, counted
 
 
+def measured(command, group, others):
+    """Runs COMMAND (in group, with the processes others) and returns its time on the clock, its own
+    CPU time, its exit status and the CPU time of everything counted as the rest."""
+    for pid in others if group else ():
+        enter(group, pid)
+    started = time.monotonic()
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
+                               preexec_fn=(lambda: enter(group, os.getpid())) if group else None)
+    try:
+        os.waitid(os.P_PID, process.pid, os.WEXITED | os.WNOWAIT)
+        wall = time.monotonic() - started
+        alone = own_seconds(process.pid)
+    finally:
+        process.wait()
+    if group:
+        return wall, alone, process.returncode, group_seconds(group)
+    reaped = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, alone, process.returncode, reaped.ru_utime + reaped.ru_stime
+
+
 def main(argv):
     label, jobs, out = argv[0], int(argv[1]), argv[2]
     rest = argv[3:]
@@ -73,27 +94,18 @@ def main(argv):
         rest = rest[2:]
     command = rest[1:]
     root = accounting_root() if os.geteuid() == 0 else None
-    group = None
-    if root:
-        group = os.path.join(root, "easel-bench-%d" % os.getpid())
-        os.mkdir(group)
-        for pid in others:
-            enter(group, pid)
-    started = time.monotonic()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
-                               preexec_fn=(lambda: enter(group, os.getpid())) if group else None)
-    os.waitid(os.P_PID, process.pid, os.WEXITED | os.WNOWAIT)
-    wall = time.monotonic() - started
-    alone = own_seconds(process.pid)
-    process.wait()
+    group = os.path.join(root, "easel-bench-%d" % os.getpid()) if root else None
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     if group:
-        rest_seconds = group_seconds(group)
-        for pid in others:
-            enter(os.path.dirname(group), pid)
-        os.rmdir(group)
-    else:
-        reaped = resource.getrusage(resource.RUSAGE_CHILDREN)
-        rest_seconds = reaped.ru_utime + reaped.ru_stime
+        os.mkdir(group)
+    try:
+        wall, alone, returncode, rest_seconds = measured(command, group, others)
+    finally:
+        # Removed when stopped too (SIGINT, SIGTERM): the next run's group has another name.
+        if group:
+            for pid in others:
+                enter(os.path.dirname(group), pid)
+            os.rmdir(group)
     builds, runs, hangs, counted = parts(out)
     if not group:
         rest_seconds -= builds + runs + hangs
@@ -107,7 +119,7 @@ def main(argv):
     if os.environ.get("GRADE_CPU_TOTALS"):
         with open(os.environ["GRADE_CPU_TOTALS"], "a") as totals:
             totals.write("%.3f %.3f %.3f\n" % (total, wall, estimate))
-    return process.returncode
+    return returncode
 
 
 if __name__ == "__main__":
