@@ -5,7 +5,7 @@ Runs an easel-grade run and says where its CPU time went, which a busy machine d
 build's and run's own control group counts theirs (easel-grade keeps it in the job records), and the
 rest (easel-grade itself, GNU parallel, the jobs' Python, copies, ssh) is counted in an accounting group
 of its own that COMMAND, and the process --with-pid (say an sshd standing for a second machine), run in.
-With GRADE_CPU_TOTALS set, the CPU time, the time on the clock and the estimate are added to that file.
+With GRADE_CPU_TOTALS set, the CPU time, the time on the clock, the estimate and the rest are added to that file.
 The estimate of the time on a quiet machine with JOBS cores: easel-grade's own time, which runs alone,
 plus the rest of the CPU time shared by the job slots. Without root there is no group: the rest is
 what COMMAND's processes reaped, which misses what a killed sandbox's processes used."""
@@ -118,7 +118,7 @@ def main(argv):
     print("  on a quiet machine with %d core(s) for %d job slot(s): about %.0f s" % (cores, jobs, estimate))
     if os.environ.get("GRADE_CPU_TOTALS"):
         with open(os.environ["GRADE_CPU_TOTALS"], "a") as totals:
-            totals.write("%.3f %.3f %.3f\n" % (total, wall, estimate))
+            totals.write("%.3f %.3f %.3f %.3f\n" % (total, wall, estimate, rest_seconds))
     return returncode
 
 
