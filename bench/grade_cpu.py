@@ -65,11 +65,9 @@ def parts(out):
     return builds, runs, hangs, counted
 
 
-def measured(command, group, others):
-    """Runs COMMAND (in group, with the processes others) and returns its time on the clock, its own
-    CPU time, its exit status and the CPU time of everything counted as the rest."""
-    for pid in others if group else ():
-        enter(group, pid)
+def measured(command, group):
+    """Runs COMMAND (in group, where there is one) and returns its time on the clock, its own CPU time,
+    its exit status and the CPU time of everything counted as the rest."""
     started = time.monotonic()
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                preexec_fn=(lambda: enter(group, os.getpid())) if group else None)
@@ -99,7 +97,9 @@ def main(argv):
     if group:
         os.mkdir(group)
     try:
-        wall, alone, returncode, rest_seconds = measured(command, group, others)
+        for pid in others if group else ():
+            enter(group, pid)
+        wall, alone, returncode, rest_seconds = measured(command, group)
     finally:
         # Removed when stopped too (SIGINT, SIGTERM): the next run's group has another name.
         if group:
